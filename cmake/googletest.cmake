@@ -1,0 +1,15 @@
+# GoogleTest: the installed library natively; for the Windows builds it is
+# compiled from the sources that Debian's googletest package ships.
+if(WIN32)
+  set(QUARNEX_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${QUARNEX_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)

@@ -1,0 +1,102 @@
+#include "command_line.h"
+
+#include <cstring>
+
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equal_ignoring_ascii_case(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  return true;
+}
+
+static bool ends_with_ignoring_case(const std::string& name, const std::string& tail) {
+  return name.size() >= tail.size() &&
+         equal_ignoring_ascii_case(name.c_str() + name.size() - tail.size(), tail.c_str(), tail.size());
+}
+
+std::string add_default_extension(const std::string& name, const std::string& extension) {
+  return ends_with_ignoring_case(name, extension) ? name : name + extension;
+}
+
+// -x extracts into a directory named like the image, less a final ".pdi".
+static std::string directory_for_image(const std::string& image) {
+  if (image.size() > 4 && ends_with_ignoring_case(image, ".pdi")) return image.substr(0, image.size() - 4);
+  return image;
+}
+
+static int list_format_of(char letter) {
+  switch (ascii_lower(letter)) {
+    case 'l': return 0;
+    case 's': return 1;
+    case 'f': return 2;
+    case 'b': return 3;
+  }
+  return -1;
+}
+
+ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions* o) {
+  const size_t count = words.size();
+  size_t i = 1;
+  // The word an option takes: the next one, used unchanged even when it
+  // begins with "-".
+  auto take = [&](std::optional<std::string>* field) {
+    if (i + 1 >= count) return false;
+    if (field) *field = words[i + 1];
+    i += 2;
+    return true;
+  };
+  while (i < count && !words[i].empty() && words[i][0] == '-') {
+    const std::string& word = words[i];
+    if (word.size() < 2) return kShowUsage;
+    switch (ascii_lower(word[1])) {
+      case 'l':
+        o->list_only = true;
+        ++i;
+        break;
+      case 'i':
+        if (!take(&o->iso_name)) return kShowUsage;
+        o->iso_name = add_default_extension(*o->iso_name, ".iso");
+        break;
+      case 'r':
+        o->remove_members = true;
+        ++i;
+        break;
+      case 'd':
+        if (!take(&o->output_directory)) return kShowUsage;
+        break;
+      case 'm':
+        if (!take(&o->output_directory)) return kShowUsage;
+        o->make_directory = true;
+        break;
+      case 'v':
+        o->video_ts = true;
+        ++i;
+        break;
+      case 'x':
+        // -x takes no word of its own: exactly the image name must follow.
+        if (count - i != 2) return kShowUsage;
+        o->make_directory = o->video_ts = o->remove_members = true;
+        o->output_directory = directory_for_image(words[i + 1]);
+        ++i;
+        break;
+      case 'g': {
+        int format = word.size() >= 3 ? list_format_of(word[2]) : -1;
+        if (format < 0 || !take(&o->list_file)) return kShowUsage;
+        o->list_only = true;
+        o->list_format = format;
+        break;
+      }
+      case 'n':
+        if (!take(nullptr)) return kShowUsage;
+        break;
+      default:
+        return kShowUsage;
+    }
+  }
+  if (i >= count) return kShowUsage;
+  o->image_word = static_cast<int>(i);
+  bool has_file_words = i + 1 < count;
+  if (has_file_words && (o->iso_name || o->list_only)) return kSelectionNotAllowed;
+  return kParsed;
+}

@@ -1,0 +1,35 @@
+// The command line: options into RunOptions, the argument-count rules, and
+// default extensions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RunOptions {
+  bool list_only = false;
+  bool make_directory = false;
+  bool video_ts = false;
+  bool remove_members = false;  // goes into the engine state
+  std::optional<std::string> output_directory;
+  std::optional<std::string> iso_name;
+  std::optional<std::string> list_file;
+  int list_format = 0;  // 0 l, 1 s, 2 f, 3 b
+  int image_word = -1;  // index of the image name among the words
+};
+
+enum ParseResult {
+  kParsed,
+  kShowUsage,               // bad option, missing word, no image name
+  kSelectionNotAllowed,     // file words outside extraction mode
+};
+
+ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions* options);
+
+// name when it already ends in extension (ASCII letters compared without
+// case), otherwise name followed by extension.
+std::string add_default_extension(const std::string& name, const std::string& extension);
+
+// Compares ignoring the case of the ASCII letters A to Z only.
+bool equal_ignoring_ascii_case(const char* a, const char* b, size_t length);
+char ascii_lower(char c);

@@ -1,0 +1,45 @@
+// The one process-wide state that every part of the engine works on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "constants.h"
+#include "file_io.h"
+
+// Where one member's whole sectors lie. Byte positions are 64-bit so that
+// members of 2 GiB and more are read correctly.
+struct SegmentEntry {
+  int32_t first_sector;  // image sector of the member's first whole sector
+  int32_t sector_count;  // whole sectors the member holds
+  int64_t data_offset;   // byte offset of its first whole sector in the member
+  int64_t member_size;   // size of the member file
+};
+
+// One extractable file of the image's directory.
+struct FileEntry {
+  std::string name;      // the identifier exactly as recorded
+  int32_t sector_count;  // whole sectors of its data
+  int32_t first_sector;  // location of the extent
+  int32_t select_count;  // 0: not selected
+};
+
+struct EngineState {
+  std::string set_name;                   // the first member's file name
+  FileHandle member_handle = kNoFile;     // the member open now
+  bool remove_members = false;            // delete members once consumed
+  unsigned char* copy_buffer = nullptr;   // kCopyChunk bytes, zero at start
+
+  int member_index = 0;                   // index of the current member
+  std::string member_name;                // the current member's file name
+  std::vector<SegmentEntry> segment_table;
+
+  std::vector<FileEntry> file_table;
+
+  // The output file being written, flushed before any member is deleted.
+  FileHandle output_handle = kNoFile;
+  std::string output_path;
+};
+
+extern EngineState g_engine;

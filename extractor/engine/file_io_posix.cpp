@@ -1,0 +1,85 @@
+// File operations on POSIX systems.
+#include "file_io.h"
+#include "file_io_raw.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+char path_separator() { return '/'; }
+
+FileHandle open_for_reading(const char* path) {
+  int fd;
+  do fd = open(path, O_RDONLY | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+FileHandle create_for_writing(const char* path) {
+  int fd;
+  do fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+int close_file(FileHandle handle) { return close(handle); }
+
+int64_t seek_to(FileHandle handle, int64_t offset) {
+  return lseek(handle, static_cast<off_t>(offset), SEEK_SET);
+}
+
+int64_t seek_to_end(FileHandle handle) { return lseek(handle, 0, SEEK_END); }
+
+// Large transfers are cut so that one call never exceeds what read and write
+// accept on every system.
+static const int64_t kMaxTransfer = 0x40000000;
+
+int64_t raw_read(FileHandle handle, void* buffer, int64_t count) {
+  return read(handle, buffer, static_cast<size_t>(count < kMaxTransfer ? count : kMaxTransfer));
+}
+
+int64_t raw_write(FileHandle handle, const void* buffer, int64_t count) {
+  return write(handle, buffer, static_cast<size_t>(count < kMaxTransfer ? count : kMaxTransfer));
+}
+
+int flush_to_disk(FileHandle handle) {
+  int r;
+  do r = fsync(handle);
+  while (r < 0 && errno == EINTR);
+  return r;
+}
+
+void flush_directory_of(const char* path) {
+  std::string dir(path);
+  size_t slash = dir.rfind('/');
+  if (slash == std::string::npos) dir = ".";
+  else if (slash == 0) dir = "/";
+  else dir.resize(slash);
+  int fd = open(dir.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+int remove_file(const char* path) { return unlink(path); }
+
+int make_directory(const char* path) { return mkdir(path, 0777); }
+
+bool same_file(const char* a, const char* b) {
+  struct stat sa, sb;
+  if (stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool is_forbidden_name_char(unsigned char c) { return c == '/' || c == 0; }
+
+bool file_exists(const char* path) {
+  int saved = errno;
+  struct stat st;
+  bool exists = stat(path, &st) == 0;
+  errno = saved;
+  return exists;
+}

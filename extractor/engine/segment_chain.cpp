@@ -1,0 +1,93 @@
+#include "segment_chain.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+
+#include "../diagnostics.h"
+
+std::string member_file_name(const std::string& set_name, int index) {
+  if (index == 0) return set_name;
+  char number[16];
+  snprintf(number, sizeof number, "%02i", index);
+  return set_name + number;
+}
+
+static int32_t whole_sectors(int64_t bytes) {
+  return bytes <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(bytes / kSectorSize, INT32_MAX));
+}
+
+SegmentEntry first_segment(int64_t member_size) {
+  SegmentEntry row;
+  row.data_offset = kSetHeaderSize;
+  row.member_size = member_size;
+  row.first_sector = 0;
+  row.sector_count = whole_sectors(member_size - kSetHeaderSize);
+  return row;
+}
+
+SegmentEntry next_segment(const SegmentEntry& previous, int64_t member_size) {
+  int64_t rest = previous.member_size - previous.data_offset;
+  int64_t tail = rest > 0 ? rest % kSectorSize : 0;
+  int64_t first = static_cast<int64_t>(previous.first_sector) + previous.sector_count + (tail != 0);
+  SegmentEntry row;
+  row.first_sector = static_cast<int32_t>(std::min<int64_t>(first, INT32_MAX));
+  row.data_offset = tail != 0 ? kSectorSize - tail : 0;
+  row.member_size = member_size;
+  // A member shorter than its data offset cannot even finish the split
+  // sector; the split-sector read reports it, and the row holds no sector.
+  row.sector_count = whole_sectors(member_size - row.data_offset);
+  return row;
+}
+
+// Names are kept in a buffer of fixed size; a name that does not fit is an
+// error rather than a different, shortened name.
+static void check_member_name(const std::string& name) {
+  if (name.size() >= static_cast<size_t>(kMemberNameSize)) fatal_error_number(name.c_str(), ENAMETOOLONG);
+}
+
+static int64_t measure_member() {
+  int64_t size = seek_to_end(g_engine.member_handle);
+  if (size < 0) fatal_system_error(g_engine.member_name.c_str());
+  // Sector numbers are 32-bit: a member must not hold more sectors than that.
+  if (size / kSectorSize >= INT32_MAX) fatal_error_number(g_engine.member_name.c_str(), EFBIG);
+  return size;
+}
+
+// Whatever has been written from the member about to be deleted must be on
+// stable storage first: once the member is gone it is the only copy.
+static void make_output_durable() {
+  if (g_engine.output_handle == kNoFile) return;
+  if (flush_to_disk(g_engine.output_handle) != 0) fatal_system_error("during flush of extents");
+  flush_directory_of(g_engine.output_path.c_str());
+}
+
+static void leave_current_member() {
+  close_file(g_engine.member_handle);
+  g_engine.member_handle = kNoFile;
+  if (!g_engine.remove_members) return;
+  make_output_durable();
+  if (remove_file(g_engine.member_name.c_str()) != 0) print_system_error(g_engine.member_name.c_str());
+}
+
+void start_segment_chain() {
+  check_member_name(g_engine.set_name);
+  g_engine.member_name = g_engine.set_name;
+  g_engine.member_index = 0;
+  g_engine.segment_table.assign(1, first_segment(measure_member()));
+}
+
+void open_next_member() {
+  leave_current_member();
+  ++g_engine.member_index;
+  g_engine.member_name = member_file_name(g_engine.set_name, g_engine.member_index);
+  check_member_name(g_engine.member_name);
+  g_engine.member_handle = open_for_reading(g_engine.member_name.c_str());
+  if (g_engine.member_handle == kNoFile) fatal_system_error(g_engine.member_name.c_str());
+  fprintf(stderr, "(%s)", g_engine.member_name.c_str());
+  int64_t size = measure_member();
+  g_engine.segment_table.push_back(next_segment(g_engine.segment_table.back(), size));
+}
+
+void close_segment_chain() { leave_current_member(); }

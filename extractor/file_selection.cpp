@@ -1,0 +1,39 @@
+#include "file_selection.h"
+
+#include <cstdio>
+
+#include "command_line.h"
+#include "diagnostics.h"
+#include "engine/engine_state.h"
+
+bool file_word_matches(const std::string& word, const std::string& name) {
+  if (!word.empty() && word.back() == '*') {
+    size_t prefix = word.size() - 1;
+    return name.size() >= prefix && equal_ignoring_ascii_case(word.data(), name.data(), prefix);
+  }
+  return word.size() == name.size() && equal_ignoring_ascii_case(word.data(), name.data(), word.size());
+}
+
+void select_files(const std::vector<std::string>& words) {
+  int warnings = 0;
+  for (const std::string& word : words) {
+    bool matched = false;
+    for (FileEntry& entry : g_engine.file_table) {
+      if (file_word_matches(word, entry.name)) {
+        ++entry.select_count;
+        matched = true;
+      }
+    }
+    if (!matched) {
+      fprintf(stderr, "Warning: file %s not found in .pdi set\n", word.c_str());
+      ++warnings;
+    }
+  }
+  if (warnings != 0 && g_engine.remove_members) {
+    fprintf(stderr, "%i warnings issued during file selection.\ncowardly clearing delete source flag\n", warnings);
+    g_engine.remove_members = false;
+  }
+  int selected = 0;
+  for (FileEntry& entry : g_engine.file_table) selected += --entry.select_count;
+  if (selected == 0) fatal_exit("no files to extract, exiting.");
+}

@@ -1,0 +1,28 @@
+#include "list_file.h"
+
+#include <cstdio>
+
+#include "diagnostics.h"
+#include "engine/engine_state.h"
+#include "member_guard.h"
+
+std::string format_list_record(int format, const std::string& name, int64_t size) {
+  const std::string size_text = std::to_string(size);
+  switch (format) {
+    case 0: return name + "\r\n";
+    case 1: return name + "," + size_text + "\r\n";
+    case 2: return name + "\r\n" + size_text + "\r\n";
+    default: return name + " " + size_text + "\r\n";
+  }
+}
+
+void write_list_file(const char* path, int format) {
+  refuse_if_member(path);
+  FILE* file = fopen(path, "wb");
+  if (!file) fatal_system_error(path);
+  for (const FileEntry& entry : g_engine.file_table) {
+    std::string record = format_list_record(format, entry.name, static_cast<int64_t>(entry.sector_count) * kSectorSize);
+    fwrite(record.data(), 1, record.size(), file);
+  }
+  fclose(file);
+}

@@ -1,0 +1,129 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> words_of(std::vector<std::string> rest) {
+  rest.insert(rest.begin(), "quarnex");
+  return rest;
+}
+
+TEST(ParseCommandLine, OptionsAndTheirWords) {
+  struct Case {
+    std::vector<std::string> words;
+    bool list_only, make_directory, video_ts, remove_members;
+    const char* output_directory;  // nullptr: none
+    const char* iso_name;
+    const char* list_file;
+    int list_format;
+    int image_word;
+  };
+  const Case cases[] = {
+      {{"movie"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 1},
+      {{"-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
+      {{"-L", "MOVIE.PDI"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
+      {{"-list", "-Verbose", "movie"}, true, false, true, false, nullptr, nullptr, nullptr, 0, 3},
+      {{"-lx", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
+      {{"-i", "out", "movie"}, false, false, false, false, nullptr, "out.iso", nullptr, 0, 3},
+      {{"-i", "OUT.ISO", "movie"}, false, false, false, false, nullptr, "OUT.ISO", nullptr, 0, 3},
+      {{"-i", "a", "-i", "b.iso", "movie"}, false, false, false, false, nullptr, "b.iso", nullptr, 0, 5},
+      {{"-r", "-d", "out", "movie"}, false, false, false, true, "out", nullptr, nullptr, 0, 4},
+      {{"-d", "a", "-m", "b", "movie"}, false, true, false, false, "b", nullptr, nullptr, 0, 5},
+      {{"-m", "b", "-d", "a", "movie"}, false, true, false, false, "a", nullptr, nullptr, 0, 5},
+      // A taken word is used unchanged even when it begins with "-".
+      {{"-d", "-l", "movie"}, false, false, false, false, "-l", nullptr, nullptr, 0, 3},
+      {{"-x", "movie"}, false, true, true, true, "movie", nullptr, nullptr, 0, 2},
+      {{"-x", "movie.PDI"}, false, true, true, true, "movie", nullptr, nullptr, 0, 2},
+      {{"-x", ".pdi"}, false, true, true, true, ".pdi", nullptr, nullptr, 0, 2},
+      {{"-x", "dir/movie.pdi"}, false, true, true, true, "dir/movie", nullptr, nullptr, 0, 2},
+      {{"-gb", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", 3, 3},
+      {{"-GB", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", 3, 3},
+      {{"-gl", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 0, 3},
+      {{"-gs", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 1, 3},
+      {{"-gFxyz", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 2, 3},
+      {{"-gs", "a", "-gb", "b", "movie"}, true, false, false, false, nullptr, nullptr, "b", 3, 5},
+      {{"-n", "foo", "-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 4},
+      {{"-n", "-x", "movie"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 3},
+      // Everything after the image name is a file word, even "-l".
+      {{"movie", "-l"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 1},
+      {{"-v", "movie", "vts_01*", "x"}, false, false, true, false, nullptr, nullptr, nullptr, 0, 2},
+      {{"-l", "-i", "out", "movie"}, true, false, false, false, nullptr, "out.iso", nullptr, 0, 4},
+  };
+  for (const Case& c : cases) {
+    RunOptions o;
+    std::string shown;
+    for (const std::string& w : c.words) shown += w + " ";
+    ASSERT_EQ(parse_command_line(words_of(c.words), &o), kParsed) << shown;
+    EXPECT_EQ(o.list_only, c.list_only) << shown;
+    EXPECT_EQ(o.make_directory, c.make_directory) << shown;
+    EXPECT_EQ(o.video_ts, c.video_ts) << shown;
+    EXPECT_EQ(o.remove_members, c.remove_members) << shown;
+    EXPECT_EQ(o.output_directory.value_or("<none>"), c.output_directory ? c.output_directory : "<none>") << shown;
+    EXPECT_EQ(o.iso_name.value_or("<none>"), c.iso_name ? c.iso_name : "<none>") << shown;
+    EXPECT_EQ(o.list_file.value_or("<none>"), c.list_file ? c.list_file : "<none>") << shown;
+    EXPECT_EQ(o.list_format, c.list_format) << shown;
+    EXPECT_EQ(o.image_word, c.image_word) << shown;
+  }
+}
+
+TEST(ParseCommandLine, RefusesWhatTheRulesDoNotAllow) {
+  struct Case {
+    std::vector<std::string> words;
+    ParseResult result;
+  };
+  const Case cases[] = {
+      {{}, kShowUsage},
+      {{"-l"}, kShowUsage},
+      {{"-"}, kShowUsage},
+      {{"-", "movie"}, kShowUsage},
+      {{"-q", "movie"}, kShowUsage},
+      {{"-g", "list.txt", "movie"}, kShowUsage},
+      {{"-gx", "list.txt", "movie"}, kShowUsage},
+      {{"-x"}, kShowUsage},
+      {{"-x", "movie", "vts_01*"}, kShowUsage},
+      {{"-r", "-x", "a", "b"}, kShowUsage},
+      // The word after -x stays the image name; an option there leaves none.
+      {{"-x", "-l"}, kShowUsage},
+      {{"-d"}, kShowUsage},
+      {{"-m"}, kShowUsage},
+      {{"-i"}, kShowUsage},
+      {{"-gb"}, kShowUsage},
+      {{"-n"}, kShowUsage},
+      {{"-d", "out"}, kShowUsage},
+      {{"-i", "out", "movie", "vts_01*"}, kSelectionNotAllowed},
+      {{"-l", "movie", "a"}, kSelectionNotAllowed},
+      {{"-gb", "l.txt", "movie", "a"}, kSelectionNotAllowed},
+  };
+  for (const Case& c : cases) {
+    RunOptions o;
+    std::string shown;
+    for (const std::string& w : c.words) shown += w + " ";
+    EXPECT_EQ(parse_command_line(words_of(c.words), &o), c.result) << shown;
+  }
+}
+
+TEST(AddDefaultExtension, AddsOnlyWhenMissing) {
+  struct Case {
+    const char* name;
+    const char* extension;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"movie", ".pdi", "movie.pdi"},
+      {"movie.pdi", ".pdi", "movie.pdi"},
+      {"MOVIE.PDI", ".pdi", "MOVIE.PDI"},
+      {"movie.Pdi", ".pdi", "movie.Pdi"},
+      {"movie.pdi01", ".pdi", "movie.pdi01.pdi"},
+      {"", ".pdi", ".pdi"},
+      {"di", ".pdi", "di.pdi"},
+      {".pdi", ".pdi", ".pdi"},
+      {"out", ".iso", "out.iso"},
+      {"out.ISO", ".iso", "out.ISO"},
+      // Only A to Z fold: a byte that differs elsewhere does not match.
+      {"movie.pd\xC4\xB1", ".pdi", "movie.pd\xC4\xB1.pdi"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(add_default_extension(c.name, c.extension), c.result) << c.name;
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "engine/directory_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/constants.h"
+
+namespace {
+
+// Directory bytes laid out by hand, record by record.
+struct Dir {
+  std::vector<unsigned char> bytes = std::vector<unsigned char>(kDirectoryReadSize, 0);
+  size_t p = 0;
+
+  static void put32(unsigned char* at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
+  }
+  // Appends a record; length 0 means the natural length (33 + name + pad).
+  size_t add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned flags = 0,
+             unsigned length = 0) {
+    unsigned natural = 33 + name.size() + (name.size() % 2 == 0);
+    if (length == 0) length = natural;
+    unsigned char* r = bytes.data() + p;
+    r[0] = static_cast<unsigned char>(length);
+    put32(r + 2, extent);
+    put32(r + 10, data_length);
+    r[18] = 103; r[19] = 2; r[20] = 7; r[21] = 9; r[22] = 5; r[23] = 3;
+    r[25] = static_cast<unsigned char>(flags);
+    r[32] = static_cast<unsigned char>(name.size());
+    memcpy(r + 33, name.data(), std::min<size_t>(name.size(), bytes.size() - p - 33));
+    size_t at = p;
+    p += length;
+    return at;
+  }
+  void own_and_parent(uint32_t own_length) {
+    add(std::string(1, '\0'), 69, own_length, 2);
+    add(std::string(1, '\1'), 20, 2048, 2);
+  }
+  void next_sector() { p = (p + kSectorSize - 1) / kSectorSize * kSectorSize; }
+};
+
+std::vector<std::string> names(const Dir& d, int read = kDirectoryReadSize) {
+  std::vector<std::string> out;
+  for (const DirectoryRecord& r : walk_directory(d.bytes.data(), read)) out.push_back(r.name);
+  return out;
+}
+
+TEST(WalkDirectory, TakesOnlyPlainFileRecordsWithNames) {
+  Dir d;
+  d.own_and_parent(2048);
+  d.add("A.IFO;1", 100, 5000);
+  d.add("HIDDEN;1", 110, 10, 1);
+  d.add("SUBDIR", 120, 2048, 2);
+  d.add("ASSOC;1", 130, 10, 4);
+  d.add("RECORD;1", 131, 10, 8);
+  d.add("PROT;1", 132, 10, 16);
+  d.add("MULTI;1", 133, 10, 128);
+  d.add("B", 140, 1000);  // odd length: no padding byte
+  d.add("CC", 141, 0);    // even length: one padding byte
+  std::vector<DirectoryRecord> records = walk_directory(d.bytes.data(), kDirectoryReadSize);
+  ASSERT_EQ(names(d), (std::vector<std::string>{"A.IFO;1", "B", "CC"}));
+  EXPECT_EQ(records[0].first_sector, 100);
+  EXPECT_EQ(records[0].data_length, 5000u);
+  EXPECT_EQ(records[0].year, 2003);
+  EXPECT_EQ(records[0].month, 2);
+  EXPECT_EQ(records[0].day, 7);
+  EXPECT_EQ(records[0].hour, 9);
+  EXPECT_EQ(records[0].minute, 5);
+  EXPECT_EQ(records[0].second, 3);
+}
+
+TEST(WalkDirectory, NameHasExactlyItsRecordedLength) {
+  Dir d;
+  size_t at = d.add("ODD", 100, 1);
+  d.bytes[at + 33 + 3] = 'X';  // the byte after an odd name belongs to the record's rest
+  d.add("NEXT;1", 101, 1);
+  EXPECT_EQ(names(d), (std::vector<std::string>{"ODD", "NEXT;1"}));
+}
+
+TEST(WalkDirectory, CrossesIntoNextSectorOnlyWhenItBeginsWithARecord) {
+  // A directory that does not start with its own record falls back on the
+  // plain rule: on to every next sector that starts with a non-zero byte.
+  Dir d;
+  d.add("FIRST;1", 100, 1);
+  d.next_sector();
+  d.add("SECOND;1", 101, 1);
+  d.p = 3 * kSectorSize;  // sector 2 stays empty and ends the walk
+  d.add("NEVER;1", 102, 1);
+  EXPECT_EQ(names(d), (std::vector<std::string>{"FIRST;1", "SECOND;1"}));
+}
+
+TEST(WalkDirectory, RecordFillingItsSectorToTheLastByte) {
+  Dir d;
+  d.add("A;1", 100, 1);
+  // The second record ends exactly at byte 2048.
+  unsigned length = static_cast<unsigned>(kSectorSize - d.p);
+  d.add("B;1", 101, 1, 0, length);
+  ASSERT_EQ(d.p, static_cast<size_t>(kSectorSize));
+  d.add("C;1", 102, 1);
+  EXPECT_EQ(names(d), (std::vector<std::string>{"A;1", "B;1", "C;1"}));
+}
+
+TEST(WalkDirectory, OwnExtentBoundsTheWalk) {
+  struct Case {
+    uint32_t own_length;
+    std::vector<std::string> expected;
+  };
+  // Sector 0 holds A, sector 1 B, sector 2 C: file data that begins with a
+  // non-zero byte looks like records to the plain rule.
+  const Case cases[] = {
+      {2048, {"A;1"}},
+      {2049, {"A;1", "B;1"}},
+      {4096, {"A;1", "B;1"}},
+      {6144, {"A;1", "B;1", "C;1"}},
+      {1000, {"A;1", "B;1", "C;1"}},  // too short to be believed: plain rule
+      {4000000, {"A;1", "B;1", "C;1"}},
+  };
+  for (const Case& c : cases) {
+    Dir d;
+    d.own_and_parent(c.own_length);
+    d.add("A;1", 100, 1);
+    d.next_sector();
+    d.add("B;1", 101, 1);
+    d.next_sector();
+    d.add("C;1", 102, 1);
+    EXPECT_EQ(names(d), c.expected) << "own length " << c.own_length;
+  }
+}
+
+TEST(WalkDirectory, DirectoryOfTenFullSectorsEndsAtTheReadEnd) {
+  Dir d;
+  int count = 0;
+  for (int sector = 0; sector < 10; ++sector) {
+    d.p = static_cast<size_t>(sector) * kSectorSize;
+    while (d.p + 40 <= static_cast<size_t>(sector + 1) * kSectorSize) {
+      char name[16];
+      snprintf(name, sizeof name, "F%05d", count++);
+      d.add(name, 100 + count, 1);  // 33 + 6 + 1 = 40 bytes
+    }
+  }
+  std::vector<std::string> got = names(d);
+  ASSERT_EQ(got.size(), static_cast<size_t>(count));  // 510 records: no fixed table limit
+  EXPECT_EQ(got.back(), "F00509");
+}
+
+TEST(WalkDirectory, NameRunningPastItsRecordIsNotTaken) {
+  Dir d;
+  // Record of 36 bytes claiming a 10-byte name: the name would take bytes of
+  // the next record.
+  d.add("TOOLONGNAM", 100, 1, 0, 36);
+  d.add("OK;1", 101, 1);
+  d.add("EXACT", 102, 1, 0, 33 + 5);  // name ends exactly where the record does
+  EXPECT_EQ(names(d), (std::vector<std::string>{"OK;1", "EXACT"}));
+}
+
+TEST(WalkDirectory, ShortReadCountsAsZeroBeyondWhatWasRead) {
+  Dir d;
+  d.add("A;1", 100, 1);
+  size_t second = d.add("B;1", 101, 1);
+  // Only part of the second record was read: its flags and name length lie
+  // in the zero fill, so its name length reads as 0 and it is not taken.
+  EXPECT_EQ(names(d, static_cast<int>(second + 20)), (std::vector<std::string>{"A;1"}));
+  EXPECT_TRUE(names(d, 0).empty());
+}
+
+TEST(WalkDirectory, RecordNearTheReadEndReadsZeroBeyondIt) {
+  // Every sector begins with a record, and the chain in the last sector
+  // reaches a record 40 bytes before the read's end whose 200-byte name runs
+  // past it: the part past the read is zero fill, never other memory.
+  Dir d;
+  for (int sector = 0; sector < 9; ++sector) {
+    d.p = static_cast<size_t>(sector) * kSectorSize;
+    d.add("S" + std::to_string(sector), 100 + sector, 1, 0, 40);
+  }
+  d.p = 9 * kSectorSize;
+  for (int i = 0; i < 8; ++i) d.add("L" + std::to_string(i), 200 + i, 1, 0, 251);
+  ASSERT_EQ(d.p, static_cast<size_t>(kDirectoryReadSize - 40));
+  d.add(std::string(200, 'N'), 300, 1, 0, 255);
+  std::vector<DirectoryRecord> records = walk_directory(d.bytes.data(), kDirectoryReadSize);
+  ASSERT_EQ(records.size(), 9u + 8u + 1u);
+  const std::string& last = records.back().name;
+  EXPECT_EQ(last, std::string(7, 'N') + std::string(193, '\0'));
+}
+
+TEST(WalkDirectory, LargeDataLengthsStayUnsigned) {
+  Dir d;
+  d.add("BIG;1", 100, 0xFFFFF800u);
+  std::vector<DirectoryRecord> records = walk_directory(d.bytes.data(), kDirectoryReadSize);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].data_length, 0xFFFFF800u);
+}
+
+}  // namespace
