@@ -34,6 +34,7 @@ struct EngineState {
   int member_index = 0;                   // index of the current member
   std::string member_name;                // the current member's file name
   std::vector<SegmentEntry> segment_table;
+  std::string held_member;                // left, kept until its split sector is written
 
   std::vector<FileEntry> file_table;
 

@@ -46,7 +46,7 @@ static bool copy_split_sector(FileHandle out) {
   int64_t tail = read_full(g_engine.member_handle, sector, kSectorSize);
   if (tail < 0) fatal_system_error("reading partial extent, first part");
 
-  open_next_member();
+  open_next_member(tail > 0);
   if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
   if (tail == 0) return false;  // the member ended on a sector boundary
 
@@ -54,6 +54,7 @@ static bool copy_split_sector(FileHandle out) {
   if (read_full(g_engine.member_handle, sector + tail, rest) < rest)
     fatal_system_error("reading partial extent, second part");
   if (write_full(out, sector, kSectorSize) < kSectorSize) fatal_system_error("during write of segmented extent");
+  release_left_member();
   return true;
 }
 

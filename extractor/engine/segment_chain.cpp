@@ -63,12 +63,23 @@ static void make_output_durable() {
   flush_directory_of(g_engine.output_path.c_str());
 }
 
-static void leave_current_member() {
-  close_file(g_engine.member_handle);
-  g_engine.member_handle = kNoFile;
+static void delete_member(const std::string& name) {
   if (!g_engine.remove_members) return;
   make_output_durable();
-  if (remove_file(g_engine.member_name.c_str()) != 0) print_system_error(g_engine.member_name.c_str());
+  if (remove_file(name.c_str()) != 0) print_system_error(name.c_str());
+}
+
+static void leave_current_member(bool hold) {
+  close_file(g_engine.member_handle);
+  g_engine.member_handle = kNoFile;
+  if (hold) g_engine.held_member = g_engine.member_name;
+  else delete_member(g_engine.member_name);
+}
+
+void release_left_member() {
+  if (g_engine.held_member.empty()) return;
+  delete_member(g_engine.held_member);
+  g_engine.held_member.clear();
 }
 
 void start_segment_chain() {
@@ -78,8 +89,8 @@ void start_segment_chain() {
   g_engine.segment_table.assign(1, first_segment(measure_member()));
 }
 
-void open_next_member() {
-  leave_current_member();
+void open_next_member(bool hold_left) {
+  leave_current_member(hold_left);
   ++g_engine.member_index;
   g_engine.member_name = member_file_name(g_engine.set_name, g_engine.member_index);
   check_member_name(g_engine.member_name);
@@ -90,4 +101,4 @@ void open_next_member() {
   g_engine.segment_table.push_back(next_segment(g_engine.segment_table.back(), size));
 }
 
-void close_segment_chain() { leave_current_member(); }
+void close_segment_chain() { leave_current_member(false); }

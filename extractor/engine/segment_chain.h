@@ -18,5 +18,10 @@ SegmentEntry first_segment(int64_t member_size);
 SegmentEntry next_segment(const SegmentEntry& previous, int64_t member_size);
 
 void start_segment_chain();
-void open_next_member();
+// Leaves the current member (deleting it when remove_members is set) and
+// opens the next. With hold_left the left member is kept until
+// release_left_member: its last bytes start a split sector that is not yet
+// written, and they would be lost if the next member cannot finish it.
+void open_next_member(bool hold_left = false);
+void release_left_member();
 void close_segment_chain();

@@ -1,0 +1,201 @@
+// Runs of quarnex that end with the listing or before it: usage, missing
+// sets, the listing itself and the list file.
+#include <gtest/gtest.h>
+
+#include "run_program.h"
+#include "set_model.h"
+
+namespace {
+
+const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
+
+std::string usage_text() {
+  return "usage: quarnex [options] <pdi-file-name>[.pdi] [files...]\n"
+         "\n"
+         "options:\n"
+         "-l        list only (directory mode)\n"
+         "-i <iso>  convert .pdi-file-set into .iso-image <iso>[.iso]\n"
+         "-r        remove .pdi files as soon as possible\n"
+         "-d <dir>  extract files to directory <dir>\n"
+         "-m <dir>  create directory <dir> and extract files int it\n"
+         "-v        create VIDEO_TS directory and extract files into it\n"
+         "-x        same as -r -m <pdi-file-name> -v\n"
+         "\n"
+         "a trailing '*' may be used as wildcard for file selection,\n"
+         "e.g. quarnex -v movie vts_01*\n"
+         "extracts Video Title Set 1 from movie.pdi* to dir VIDEO_TS\n";
+}
+
+pdi_maker::ImageSpec dvd_spec() {
+  pdi_maker::ImageSpec spec;
+  spec.files = pdi_maker::dvd_files(2, 300000);
+  pdi_maker::FileSpec hidden;
+  hidden.identifier = "HIDDEN.DAT;1";
+  hidden.size = 5000;
+  hidden.flags = 1;
+  spec.files.push_back(hidden);
+  return spec;
+}
+
+class Listing : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
+  void expect_err(const RunResult& r, const std::vector<std::string>& args, const std::string& rest) {
+    EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + rest);
+  }
+};
+
+TEST_F(Listing, UsageErrorsShowTheUsageTextAndEndWithStatus1) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"-l"},
+      {"-"},
+      {"-q", "movie"},
+      {"-g", "list.txt", "movie"},
+      {"-gz", "list.txt", "movie"},
+      {"-x"},
+      {"-x", "movie", "vts_01*"},
+      {"-d"},
+      {"-i"},
+  };
+  for (const std::vector<std::string>& args : cases) {
+    RunResult r = run(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    expect_err(r, args, usage_text() + kPrompt);
+  }
+}
+
+TEST_F(Listing, FileWordsOutsideExtractionMode) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-i", "out", "movie", "vts_01*"}, {"-l", "movie", "a"}}) {
+    RunResult r = run(args);
+    EXPECT_EQ(r.status, 1);
+    expect_err(r, args,
+               "individual file selection may be used only in file extraction mode\n" + usage_text() + kPrompt);
+  }
+}
+
+TEST_F(Listing, MissingSetIsNamedWithTheSystemsText) {
+  RunResult r = run({"-l", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  expect_err(r, {"-l", "movie"}, std::string("movie.pdi: No such file or directory\n") + kPrompt);
+}
+
+TEST_F(Listing, ListsTheDirectoryInItsOwnOrderAndEndsWith0) {
+  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {400000});
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"-l", "movie"}, {"-L", "movie.pdi"}, {"-n", "foo", "-l", "movie"}, {"-lx", "movie"},
+           {"-l", "-i", "out", "movie"}, {"-l", "-r", "movie"}}) {
+    RunResult r = run(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected_listing(set.image));
+    expect_err(r, args, "");
+    // Listing mode never converts or deletes.
+    EXPECT_FALSE(exists(dir / "out.iso"));
+    EXPECT_TRUE(exists(dir / "movie.pdi01"));
+  }
+}
+
+TEST_F(Listing, ListingLineLayout) {
+  pdi_maker::ImageSpec spec;
+  pdi_maker::FileSpec f;
+  f.identifier = "VIDEO_TS.IFO;1";
+  f.size = 12288;
+  f.first_sector = 300;
+  spec.files.push_back(f);
+  f.identifier = "A";
+  f.size = 1000;
+  f.first_sector = 310;
+  spec.files.push_back(f);
+  make_set(spec, dir.path, "movie.pdi", {});
+  RunResult r = run({"-l", "movie"});
+  EXPECT_EQ(r.out,
+            "[extent ] File Name    Size       Date       Time\n"
+            "[    300] VIDEO_TS.IFO;1      12288  7. 2.2003 09:05:03\n"
+            "[    310]            A       1000  7. 2.2003 09:05:03\n");
+}
+
+TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
+  pdi_maker::ImageSpec spec;
+  // Directory order differs from the order of first sectors.
+  const char* names[] = {"B.IFO;1", "A.IFO;1", "C.VOB;1"};
+  const uint32_t sectors[] = {500, 400, 600};
+  const uint64_t sizes[] = {6144, 5000, 1000};
+  for (int i = 0; i < 3; ++i) {
+    pdi_maker::FileSpec f;
+    f.identifier = names[i];
+    f.first_sector = sectors[i];
+    f.size = sizes[i];
+    spec.files.push_back(f);
+  }
+  make_set(spec, dir.path, "movie.pdi", {});
+  struct Case {
+    const char* option;
+    const char* content;
+  };
+  const Case cases[] = {
+      {"-gl", "A.IFO;1\r\nB.IFO;1\r\nC.VOB;1\r\n"},
+      {"-gs", "A.IFO;1,4096\r\nB.IFO;1,6144\r\nC.VOB;1,0\r\n"},
+      {"-gf", "A.IFO;1\r\n4096\r\nB.IFO;1\r\n6144\r\nC.VOB;1\r\n0\r\n"},
+      {"-gb", "A.IFO;1 4096\r\nB.IFO;1 6144\r\nC.VOB;1 0\r\n"},
+      {"-GB", "A.IFO;1 4096\r\nB.IFO;1 6144\r\nC.VOB;1 0\r\n"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = run({c.option, "list.txt", "movie"});
+    EXPECT_EQ(r.status, 0) << c.option;
+    std::string content;
+    ASSERT_TRUE(read_whole_file(dir / "list.txt", &content)) << c.option;
+    EXPECT_EQ(content, c.content) << c.option;
+  }
+}
+
+TEST_F(Listing, EmptyDirectoryListsNothingAndExtractionStops) {
+  pdi_maker::ImageSpec spec;  // only ".", ".." and the subdirectory
+  spec.with_subdirectory = true;
+  make_set(spec, dir.path, "movie.pdi", {});
+  RunResult r = run({"-gb", "list.txt", "movie"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "[extent ] File Name    Size       Date       Time\n");
+  std::string content = "x";
+  ASSERT_TRUE(read_whole_file(dir / "list.txt", &content));
+  EXPECT_EQ(content, "");
+  r = run({"movie"});
+  EXPECT_EQ(r.status, 1);
+  expect_err(r, {"movie"}, std::string("no files found in movie.pdi, exiting.\n") + kPrompt);
+}
+
+TEST_F(Listing, FirstMemberTooShortForADirectory) {
+  FILE* f = fopen((dir / "tiny.pdi").c_str(), "wb");
+  ASSERT_TRUE(f);
+  fputs("not an image", f);
+  fclose(f);
+  RunResult r = run({"-l", "tiny"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "[extent ] File Name    Size       Date       Time\n");
+}
+
+TEST_F(Listing, ListFileThatCannotBeCreated) {
+  make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  RunResult r = run({"-gb", "no-such-dir/list.txt", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no-such-dir/list.txt: No such file or directory\n" + std::string(kPrompt)),
+            std::string::npos)
+      << r.err;
+}
+
+TEST_F(Listing, ListFileIsNeverWrittenOverAMember) {
+  make_set(dvd_spec(), dir.path, "movie.pdi", {100000});
+  std::string before;
+  ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
+  RunResult r = run({"-gb", "movie.pdi01", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("movie.pdi01: is a member of the .pdi set, not overwritten\n"), std::string::npos) << r.err;
+  std::string after;
+  ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &after));
+  EXPECT_EQ(before, after);
+}
+
+}  // namespace
