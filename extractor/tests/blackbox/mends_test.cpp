@@ -1,0 +1,181 @@
+// Runs that once lost or endangered data, or wrote where they should not:
+// names from the image that leave the output folder, names too long for
+// their buffers, outputs that are members of the set, and deletion before
+// the data is on stable storage.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "run_program.h"
+#include "set_model.h"
+
+namespace {
+
+const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
+
+pdi_maker::FileSpec file(const std::string& identifier, uint64_t size) {
+  pdi_maker::FileSpec f;
+  f.identifier = identifier;
+  f.size = size;
+  return f;
+}
+
+// Every regular file below folder, as paths relative to it.
+std::set<std::string> files_below(const std::string& folder) {
+  std::set<std::string> found;
+  std::string listing;
+  FILE* p = popen(("cd '" + folder + "' && find . -type f ! -name '.std*' | sort").c_str(), "r");
+  char line[4096];
+  while (p && fgets(line, sizeof line, p)) {
+    std::string s(line);
+    if (!s.empty() && s.back() == '\n') s.pop_back();
+    found.insert(s.substr(2));
+  }
+  if (p) pclose(p);
+  return found;
+}
+
+class Mends : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  char sep = program_separator();
+  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
+};
+
+TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
+  pdi_maker::ImageSpec spec;
+  std::vector<std::string> unsafe = {"../ESCAPE.DAT;1", "A/B.DAT;1", "..;1", ";1", ".;1"};
+  if (testing_windows_build()) {
+    unsafe.push_back("A\\B.DAT;1");
+    unsafe.push_back("C:X.DAT;1");
+  }
+  spec.files.push_back(file("GOOD.DAT;1", 10000));
+  for (const std::string& name : unsafe) spec.files.push_back(file(name, 5000));
+  spec.files.push_back(file("LAST.DAT;1", 7000));
+  ASSERT_EQ(mkdir((dir / "sub").c_str(), 0777), 0);
+  ScratchDir set_dir;
+  std::swap(dir.path, set_dir.path);
+  MadeSet set = make_set(spec, dir.path, "movie.pdi", {170000});
+  std::swap(dir.path, set_dir.path);
+  // The set lies beside the output folder, so that "../" would reach it.
+  RunResult r = run_quarnex(set_dir.path, {"-r", "-m", "out", "movie"});
+  EXPECT_EQ(r.status, 1);
+  std::string warnings;
+  for (const pdi_maker::PlacedFile& f : table_files(set.image))
+    if (std::find(unsafe.begin(), unsafe.end(), f.identifier) != unsafe.end())
+      warnings += "Warning: file " + f.identifier + " has a name that cannot be written safely, skipped\n";
+  std::vector<SectorRun> runs;
+  for (const pdi_maker::PlacedFile& f : table_files(set.image))
+    if (f.identifier == "GOOD.DAT;1" || f.identifier == "LAST.DAT;1")
+      runs.push_back({std::string("out") + sep + written_name(f.identifier), f.first_sector,
+                      static_cast<int64_t>(f.size / 2048)});
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + warnings +
+                                  "cowardly clearing delete source flag\n" + expect_runs(set, runs).progress +
+                                  std::to_string(unsafe.size()) + " files not written because of unsafe names." +
+                                  kPrompt);
+  // Only the two good files were written, and every member is still there.
+  std::set<std::string> expected = {"movie.pdi", "movie.pdi01", "out/GOOD.DAT", "out/LAST.DAT"};
+  EXPECT_EQ(files_below(set_dir.path), expected);
+  EXPECT_TRUE(files_below(dir.path).empty());
+}
+
+TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
+  pdi_maker::ImageSpec spec;
+  spec.files.push_back(file("VIDEO_TS.IFO;1", 12288));
+  make_set(spec, dir.path, "movie.pdi", {});
+  std::string long_dir(990, 'd');
+  RunResult r = run({"-d", long_dir, "movie"});
+  EXPECT_EQ(r.status, 1);
+  std::string text = testing_windows_build() ? "Filename too long" : "File name too long";
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + long_dir + sep +
+                                  "VIDEO_TS.IFO: " + text + "\n" + kPrompt);
+}
+
+TEST_F(Mends, MemberNameTooLongIsAnError) {
+  if (testing_windows_build()) GTEST_SKIP() << "Windows paths of this length need another prefix";
+  // A set name of 770 characters across four folders: it can be opened and
+  // listed, but the member names would not fit their buffer.
+  std::string folder;
+  for (int i = 0; i < 4; ++i) {
+    folder += (folder.empty() ? "" : "/") + std::string(180, 'a' + i);
+    ASSERT_EQ(mkdir((dir / folder).c_str(), 0777), 0);
+  }
+  pdi_maker::ImageSpec spec;
+  spec.files.push_back(file("A.DAT;1", 5000));
+  std::string name = folder + "/" + std::string(770 - folder.size() - 1 - 4, 'm') + ".pdi";
+  ASSERT_EQ(name.size(), 770u);
+  MadeSet set = make_set(spec, dir.path, name, {});
+  RunResult r = run({name});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, expected_listing(set.image));
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + name +
+                                  ": File name too long\n" + kPrompt);
+}
+
+TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
+  pdi_maker::ImageSpec spec;
+  spec.files.push_back(file("A.DAT;1", 50000));
+  spec.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
+  MadeSet set = make_set(spec, dir.path, "movie.pdi", {200000});
+  std::string before;
+  ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
+  RunResult r = run({"-r", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("writing movie.pdi01 (24 extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
+                       std::string(kPrompt)),
+            std::string::npos)
+      << r.err;
+  std::string after;
+  ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &after));
+  EXPECT_TRUE(before == after);
+  if (testing_windows_build()) return;
+  // A conversion whose .iso is a link to a member is refused the same way.
+  ASSERT_EQ(symlink("movie.pdi01", (dir / "out.iso").c_str()), 0);
+  r = run({"-i", "out", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("out.iso: is a member of the .pdi set, not overwritten\n"), std::string::npos) << r.err;
+  ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &after));
+  EXPECT_TRUE(before == after);
+}
+
+// Under strace: every member is deleted only when each output written to
+// since its last flush has been flushed again.
+TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
+  if (testing_windows_build()) GTEST_SKIP() << "traced natively";
+  pdi_maker::ImageSpec spec;
+  spec.files = pdi_maker::dvd_files(3, 600000);
+  MadeSet set = make_set(spec, dir.path, "movie.pdi", {300000, 700001, 500000});
+  std::string program = getenv("QUARNEX_PROGRAM");
+  std::string command = "cd '" + dir.path + "' && strace -f -qq -o trace.txt -e trace=openat,open,write,copy_file_range,fsync,fdatasync,unlink,unlinkat '" +
+                        program + "' -x movie < /dev/null > /dev/null 2>&1";
+  ASSERT_EQ(system(command.c_str()), 0) << "strace must be installed";
+  std::ifstream trace(dir / "trace.txt");
+  std::regex open_out(R"re((?:openat|open)\(.*O_WRONLY.*\)\s+= (\d+))re");
+  std::regex wrote(R"re((?:write|copy_file_range)\((?:\d+, NULL, )?(\d+),.*\)\s+= [1-9])re");
+  std::regex copied(R"re(copy_file_range\(\d+, NULL, (\d+),.*\)\s+= [1-9])re");
+  std::regex flushed(R"re((?:fsync|fdatasync)\((\d+)\)\s+= 0)re");
+  std::regex deleted(R"re(unlink(?:at)?\(.*"([^"]*movie\.pdi[0-9]*)".*\)\s+= 0)re");
+  std::set<std::string> outputs, dirty;
+  int deletions = 0;
+  std::string line;
+  while (std::getline(trace, line)) {
+    std::smatch m;
+    if (std::regex_search(line, m, open_out)) outputs.insert(m[1]);
+    else if (std::regex_search(line, m, copied) && outputs.count(m[1])) dirty.insert(m[1]);
+    else if (std::regex_search(line, m, wrote) && outputs.count(m[1])) dirty.insert(m[1]);
+    else if (std::regex_search(line, m, flushed)) dirty.erase(m[1]);
+    else if (std::regex_search(line, m, deleted)) {
+      ++deletions;
+      EXPECT_TRUE(dirty.empty()) << "deleted " << m[1] << " before flushing its output";
+    }
+  }
+  EXPECT_EQ(deletions, 4);
+  for (size_t k = 0; k < 4; ++k) EXPECT_FALSE(exists(dir / member_name(set, k)));
+}
+
+}  // namespace

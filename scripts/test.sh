@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the native
+# build, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the Windows build under Wine (the 32-bit Windows build is compiled and
+# linked only: this kernel cannot run 32-bit programs).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/setup.sh || exit 1
+scripts/build.sh all || exit 1
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DQUARNEX_SANITIZE=ON > build/asan.configure.log 2>&1 &&
+  cmake --build build/asan -j "$(nproc)" || exit 1
+
+export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all
+wineboot -i > /dev/null 2>&1 || true
+
+passed=0
+failed=0
+suites_failed=()
+run_ctest() {  # run_ctest LABEL DIR [launcher...]
+  local label=$1 dir=$2
+  shift 2
+  echo
+  echo "=== $label"
+  local log=$root/build/ctest-$label.log
+  (cd "$dir" && "$@" ctest --output-on-failure --timeout 1800) 2>&1 | tee "$log"
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [[ -z $line ]]; then
+    suites_failed+=("$label")
+    failed=$((failed + 1))
+    return
+  fi
+  local total bad
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<< "$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<< "$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  [[ $bad -eq 0 ]] || suites_failed+=("$label")
+}
+
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_ctest native build/native
+run_ctest sanitizers build/asan
+run_ctest windows-x86_64 build/mingw-x86_64 xvfb-run -a -s "-screen 0 1280x1024x24"
+wineserver -k > /dev/null 2>&1 || true
+
+echo
+[[ ${#suites_failed[@]} -eq 0 ]] || echo "failing: ${suites_failed[*]}"
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
