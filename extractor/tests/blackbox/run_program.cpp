@@ -79,6 +79,12 @@ RunResult run_quarnex(const std::string& folder, const std::vector<std::string>&
   result.out = without_cr(raw);
   read_whole_file(err_path, &raw);
   result.err = without_cr(raw);
+  // Wine may say something of its own before the program starts; the
+  // program's standard error begins with its echo line.
+  if (!runner.empty()) {
+    size_t echo = result.err.find("\n'");
+    if (result.err.compare(0, 1, "'") != 0 && echo != std::string::npos) result.err.erase(0, echo + 1);
+  }
   unlink(out_path.c_str());
   unlink(err_path.c_str());
   // The echo line starts with the program's own path in single quotes.
