@@ -6,6 +6,8 @@
 #include <random>
 #include <set>
 
+#include <sys/stat.h>
+
 #include "run_program.h"
 #include "set_model.h"
 
@@ -167,6 +169,8 @@ TEST_F(Extraction, SelectionByNameAndPrefix) {
   const Case cases[] = {
       {{"vts_01*"}, {"VTS_01_0.IFO;1", "VTS_01_0.BUP;1", "VTS_01_1.VOB;1", "VTS_01_2.VOB;1", "VTS_01_3.VOB;1"}, ""},
       {{"VTS_01_1.VOB;1*"}, {"VTS_01_1.VOB;1"}, ""},
+      {{"*"}, {"VIDEO_TS.IFO;1", "VIDEO_TS.BUP;1", "VTS_01_0.IFO;1", "VTS_01_0.BUP;1", "VTS_01_1.VOB;1",
+               "VTS_01_2.VOB;1", "VTS_01_3.VOB;1"}, ""},
       {{"video_ts.ifo;1", "VIDEO_TS.IFO;1"}, {"VIDEO_TS.IFO;1"}, ""},
       {{"VTS_01_2.VOB;1", "nothing", "VIDEO_TS.BUP;1"}, {"VIDEO_TS.BUP;1", "VTS_01_2.VOB;1"},
        "Warning: file nothing not found in .pdi set\n"},
@@ -184,6 +188,33 @@ TEST_F(Extraction, SelectionByNameAndPrefix) {
     std::string created = c.words == cases[0].words ? "" : "sel: File exists\n";
     EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + c.warnings + created + expect_runs(set, runs).progress);
     expect_outputs(set, runs);
+  }
+}
+
+// Another reader of ISO 9660 finds in our converted image the very files
+// that our extraction wrote.
+TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
+  if (testing_windows_build()) GTEST_SKIP() << "the reader runs natively on the native build's image";
+  // The image ends with the whole sectors of the file that starts last, so
+  // that file is made of whole sectors here for the reader to find it whole.
+  pdi_maker::ImageSpec spec = dvd_spec();
+  pdi_maker::FileSpec last;
+  last.identifier = "ZZ_LAST.DAT;1";
+  last.size = 3 * 2048;
+  spec.files.push_back(last);
+  MadeSet set = make_set(spec, dir.path, "movie.pdi", {500000, 900001});
+  ASSERT_EQ(run({"-i", "movie", "movie"}).status, 0);
+  ASSERT_EQ(run({"-m", "ours", "movie"}).status, 0);
+  ASSERT_EQ(mkdir((dir / "theirs").c_str(), 0777), 0);
+  std::string command = "cd '" + dir.path + "/theirs' && bsdtar -xf ../movie.iso";
+  ASSERT_EQ(system(command.c_str()), 0);
+  for (const pdi_maker::PlacedFile& f : table_files(set.image)) {
+    std::string name = written_name(f.identifier), ours, theirs;
+    ASSERT_TRUE(read_whole_file(dir / ("ours/" + name), &ours)) << name;
+    ASSERT_TRUE(read_whole_file(dir / ("theirs/VIDEO_TS/" + name), &theirs)) << name;
+    // We copy whole sectors only; the reader stops at the recorded length.
+    EXPECT_EQ(ours.size(), f.size / 2048 * 2048) << name;
+    EXPECT_TRUE(theirs.compare(0, ours.size(), ours) == 0) << name;
   }
 }
 
