@@ -56,6 +56,31 @@ static int skip_unsafe_names() {
   return skipped;
 }
 
+// The chain only moves forward, so a selected file that starts inside an
+// earlier selected file's run cannot be read once that run is done; with
+// members deleted behind the chain its bytes would be gone from the set.
+// Such images keep every member.
+static void keep_members_for_overlaps() {
+  if (!g_engine.remove_members) return;
+  const FileEntry* reaching = nullptr;  // the selected run that ends last so far
+  bool overlap = false;
+  for (const FileEntry& entry : g_engine.file_table) {
+    if (entry.select_count == 0 || entry.sector_count == 0) continue;
+    if (reaching && entry.first_sector < static_cast<int64_t>(reaching->first_sector) + reaching->sector_count) {
+      fprintf(stderr, "Warning: file %s overlaps file %s\n", printable_name(entry.name).c_str(),
+              printable_name(reaching->name).c_str());
+      overlap = true;
+    }
+    if (!reaching || static_cast<int64_t>(entry.first_sector) + entry.sector_count >
+                         static_cast<int64_t>(reaching->first_sector) + reaching->sector_count)
+      reaching = &entry;
+  }
+  if (overlap) {
+    fputs("cowardly clearing delete source flag\n", stderr);
+    g_engine.remove_members = false;
+  }
+}
+
 static void write_entry(const FileEntry& entry, const std::string& path) {
   fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(entry.sector_count));
   refuse_if_member(path.c_str());
@@ -82,6 +107,7 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
   std::vector<std::string> file_words(words.begin() + o.image_word + 1, words.end());
   if (!file_words.empty()) select_files(file_words);
   int skipped = o.iso_name ? 0 : skip_unsafe_names();
+  if (!o.iso_name) keep_members_for_overlaps();
 
   std::optional<std::string> directory = o.output_directory;
   prepare_output_directories(o, &directory);

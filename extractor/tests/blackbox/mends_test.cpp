@@ -178,3 +178,29 @@ TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file inside another file's run cannot be read once the chain has moved
+// past its start; with -r its member would be gone. Every member stays.
+TEST_F(Mends, OverlappingFilesKeepEveryMember) {
+  pdi_maker::ImageSpec spec;
+  pdi_maker::FileSpec a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
+  a.first_sector = 100;
+  b.first_sector = 120;
+  c.first_sector = 200;
+  spec.files = {a, b, c};
+  MadeSet set = make_set(spec, dir.path, "movie.pdi", {304 + 130 * 2048 + 7});
+  RunResult r = run({"-r", "movie"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
+                              "Warning: file B.DAT;1 overlaps file A.DAT;1\n"
+                              "cowardly clearing delete source flag\n"
+                              "writing A.DAT (50 extents) (movie.pdi01)\n"
+                              "writing B.DAT (5 extents) during skip of .pdi-data: Invalid argument\n" +
+                                  std::string(kPrompt));
+  EXPECT_TRUE(exists(dir / "movie.pdi"));
+  EXPECT_TRUE(exists(dir / "movie.pdi01"));
+}
+
+}  // namespace
