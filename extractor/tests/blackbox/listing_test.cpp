@@ -2,6 +2,13 @@
 // sets, the listing itself and the list file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "run_program.h"
 #include "set_model.h"
 
@@ -196,6 +203,71 @@ TEST_F(Listing, ListFileIsNeverWrittenOverAMember) {
   std::string after;
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &after));
   EXPECT_EQ(before, after);
+}
+
+// Started with standard input on a pipe that stays open; returns the pid
+// and the pipe's write end.
+pid_t start_with_open_input(const std::string& folder, std::vector<std::string> args, int* input) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  const char* runner = getenv("QUARNEX_RUNNER");
+  std::vector<std::string> words;
+  if (runner && *runner) words.push_back(runner);
+  words.push_back(getenv("QUARNEX_PROGRAM"));
+  words.insert(words.end(), args.begin(), args.end());
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[0], 0);
+    close(fds[1]);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(&w[0]);
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fds[0]);
+  *input = fds[1];
+  return pid;
+}
+
+// Has the process ended within about ms milliseconds? Its status goes to *status.
+bool ends_within(pid_t pid, int ms, int* status) {
+  for (int waited = 0; waited < ms; waited += 20) {
+    int w;
+    if (waitpid(pid, &w, WNOHANG) == pid) {
+      *status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
+      return true;
+    }
+    usleep(20000);
+  }
+  return false;
+}
+
+TEST_F(Listing, FatalEndWaitsForReturnAndASuccessfulRunDoesNot) {
+  make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  int input = -1, status = -1;
+  pid_t pid = start_with_open_input(dir.path, {"-l", "missing"}, &input);
+  ASSERT_GT(pid, 0);
+  EXPECT_FALSE(ends_within(pid, 1500, &status)) << "it must wait at the RETURN prompt";
+  ASSERT_EQ(write(input, "\n", 1), 1);
+  EXPECT_TRUE(ends_within(pid, 10000, &status));
+  EXPECT_EQ(status, 1);
+  close(input);
+
+  pid = start_with_open_input(dir.path, {"-l", "movie"}, &input);
+  ASSERT_GT(pid, 0);
+  bool ended = ends_within(pid, 10000, &status);
+  close(input);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  EXPECT_TRUE(ended) << "a successful run never reads its input";
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace
