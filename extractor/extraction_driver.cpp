@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "diagnostics.h"
 #include "engine/directory_reader.h"
@@ -81,6 +82,30 @@ static void keep_members_for_overlaps() {
   }
 }
 
+// Two selected entries with one output name (two versions of a file, or
+// names that differ only in the case of their letters, which Windows folders
+// do not tell apart): the later one replaces the earlier one's output, so the
+// earlier one's bytes must stay in the set.
+static void keep_members_for_shared_names() {
+  if (!g_engine.remove_members) return;
+  std::map<std::string, const FileEntry*> seen;
+  bool shared = false;
+  for (const FileEntry& entry : g_engine.file_table) {
+    if (entry.select_count == 0) continue;
+    std::string key = output_file_name(entry.name);
+    for (char& c : key) c = ascii_lower(c);
+    auto found = seen.emplace(key, &entry);
+    if (found.second) continue;
+    fprintf(stderr, "Warning: files %s and %s are written to one output file\n",
+            printable_name(found.first->second->name).c_str(), printable_name(entry.name).c_str());
+    shared = true;
+  }
+  if (shared) {
+    fputs("cowardly clearing delete source flag\n", stderr);
+    g_engine.remove_members = false;
+  }
+}
+
 static void write_entry(const FileEntry& entry, const std::string& path) {
   fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(entry.sector_count));
   refuse_if_member(path.c_str());
@@ -107,7 +132,10 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
   std::vector<std::string> file_words(words.begin() + o.image_word + 1, words.end());
   if (!file_words.empty()) select_files(file_words);
   int skipped = o.iso_name ? 0 : skip_unsafe_names();
-  if (!o.iso_name) keep_members_for_overlaps();
+  if (!o.iso_name) {
+    keep_members_for_overlaps();
+    keep_members_for_shared_names();
+  }
 
   std::optional<std::string> directory = o.output_directory;
   prepare_output_directories(o, &directory);

@@ -51,6 +51,18 @@ run_ctest windows-x86_64 build/mingw-x86_64 xvfb-run -a -s "-screen 0 1280x1024x
 wineserver -k > /dev/null 2>&1 || true
 
 echo
+echo "=== fuzzing, a short budget"
+if fuzz/run.sh 30; then
+  passed=$((passed + 1))
+else
+  suites_failed+=(fuzz)
+  failed=$((failed + 1))
+fi
+# The reliability table is made from this run's fault tests and fuzzing.
+extractor/tests/faults/reliability_table.sh docs/reliability.md build/native/reliability/faults.tsv \
+  build/fuzz/results.tsv || true
+
+echo
 [[ ${#suites_failed[@]} -eq 0 ]] || echo "failing: ${suites_failed[*]}"
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -15,6 +15,14 @@ FileHandle open_for_reading(const char* path) {
   int fd;
   do fd = open(path, O_RDONLY | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);
+  // A directory opens for reading here, but its size and bytes are not a
+  // member's: refuse it by name rather than fail later with a stranger text.
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    errno = EISDIR;
+    return kNoFile;
+  }
   return fd;
 }
 

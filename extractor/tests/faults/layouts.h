@@ -1,0 +1,94 @@
+// Image sets whose files sit at known places relative to the member cuts,
+// made by the example-set maker, for the fault tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fault_support.h"
+#include "run_program.h"
+#include "set_model.h"
+
+// Four files; member 0 ends 1000 bytes into sector 250, where S.DAT begins
+// (a split sector); member 1 ends exactly after sector 399, inside B.DAT;
+// member 2 holds the rest.
+//   A.DAT 100..149   S.DAT 250..269   B.DAT 300..499   C.DAT 600..629 (+500 bytes)
+inline MadeSet split_layout(const std::string& folder) {
+  pdi_maker::ImageSpec spec;
+  auto add = [&](const char* id, uint32_t first, uint64_t size) {
+    pdi_maker::FileSpec f;
+    f.identifier = id;
+    f.first_sector = first;
+    f.size = size;
+    spec.files.push_back(f);
+  };
+  add("A.DAT;1", 100, 50 * 2048);
+  add("S.DAT;1", 250, 20 * 2048);
+  add("B.DAT;1", 300, 200 * 2048);
+  add("C.DAT;1", 600, 30 * 2048 + 500);
+  uint64_t cut0 = 304 + 250 * 2048 + 1000;
+  uint64_t cut1 = 304 + 400 * 2048 - cut0;
+  return make_set(spec, folder, "set.pdi", {cut0, cut1});
+}
+
+// Two files; member 0 ends exactly after sector 249, inside B.DAT.
+//   A.DAT 100..149   B.DAT 200..499
+inline MadeSet boundary_layout(const std::string& folder) {
+  pdi_maker::ImageSpec spec;
+  pdi_maker::FileSpec a;
+  a.identifier = "A.DAT;1";
+  a.first_sector = 100;
+  a.size = 50 * 2048;
+  pdi_maker::FileSpec b;
+  b.identifier = "B.DAT;1";
+  b.first_sector = 200;
+  b.size = 300 * 2048;
+  spec.files = {a, b};
+  return make_set(spec, folder, "set.pdi", {304 + 250 * 2048});
+}
+
+// The runs of the named files (all listed files when names is empty) as
+// written into folder.
+inline std::vector<SectorRun> runs_of(const MadeSet& set, const std::string& folder,
+                                      const std::vector<std::string>& names = {}) {
+  std::vector<SectorRun> runs;
+  for (const pdi_maker::PlacedFile& f : table_files(set.image)) {
+    if (!names.empty() && std::find(names.begin(), names.end(), f.identifier) == names.end()) continue;
+    std::string name = written_name(f.identifier);
+    runs.push_back({folder.empty() ? name : folder + "/" + name, f.first_sector, static_cast<int64_t>(f.size / 2048)});
+  }
+  return runs;
+}
+
+inline std::vector<SelectedRun> selected(const std::vector<SectorRun>& runs) {
+  std::vector<SelectedRun> out;
+  for (const SectorRun& r : runs) out.push_back({r.path, r.first_sector, r.sector_count});
+  return out;
+}
+
+inline LossReport losses(const MadeSet& set, const std::vector<SectorRun>& runs,
+                         const std::set<size_t>& removed_by_test = {}) {
+  const pdi_maker::Image& image = set.image;
+  return check_nothing_lost(set.folder, set.set_name, set.member_sizes,
+                            [&image](uint64_t pos, uint8_t* out, size_t count) {
+                              pdi_maker::stream_bytes(image, pos, out, count);
+                            },
+                            selected(runs), removed_by_test);
+}
+
+// Which members are still there.
+inline std::vector<bool> members_left(const MadeSet& set) {
+  std::vector<bool> left;
+  for (size_t k = 0; k < set.member_sizes.size(); ++k) left.push_back(exists(set.folder + "/" + member_name(set, k)));
+  return left;
+}
+
+// An output holds exactly the given image sectors.
+inline void expect_output(const MadeSet& set, const std::string& path, int64_t first, int64_t count) {
+  std::string content;
+  ASSERT_TRUE(read_whole_file(set.folder + "/" + path, &content)) << path;
+  EXPECT_TRUE(content == image_sectors(set.image, first, count)) << path << ": " << content.size() << " bytes";
+}

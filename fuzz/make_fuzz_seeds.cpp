@@ -1,0 +1,115 @@
+// make_fuzz_seeds OUT_DIR: writes the seed inputs of the fuzz targets,
+//   OUT_DIR/directory_image/*  first members of image sets made by the
+//                              example-set maker (cut after the bytes the
+//                              directory reader can reach)
+//   OUT_DIR/command_line/*     command-line texts as users and the front end
+//                              write them
+// Nothing here is committed as a binary: the seeds are made anew each time.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pdi_maker.h"
+
+namespace {
+
+// The reader looks at most 22528 bytes past byte 141616 of the first member.
+const uint64_t kReachable = 141616 + 20480 + 2048;
+
+bool write_file(const std::string& path, const void* data, size_t size) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = fwrite(data, 1, size, f) == size;
+  return fclose(f) == 0 && ok;
+}
+
+bool write_member0(const std::string& path, const pdi_maker::ImageSpec& spec, uint64_t cut = 0) {
+  pdi_maker::Image image = pdi_maker::build_image(spec);
+  uint64_t size = std::min(pdi_maker::stream_size(image), cut ? cut : kReachable);
+  std::vector<uint8_t> bytes(size);
+  pdi_maker::stream_bytes(image, 0, bytes.data(), bytes.size());
+  return write_file(path, bytes.data(), bytes.size());
+}
+
+pdi_maker::FileSpec file(const std::string& id, uint64_t size, uint8_t flags = 0) {
+  pdi_maker::FileSpec f;
+  f.identifier = id;
+  f.size = size;
+  f.flags = flags;
+  return f;
+}
+
+bool directory_seeds(const std::string& dir) {
+  std::vector<std::pair<std::string, pdi_maker::ImageSpec>> seeds;
+  pdi_maker::ImageSpec spec;
+
+  spec.files = pdi_maker::dvd_files(3, 700000);
+  spec.files.insert(spec.files.begin() + 2, file("HIDDEN.DAT;1", 5000, 1));
+  seeds.push_back({"dvd", spec});
+
+  spec = pdi_maker::ImageSpec();
+  spec.with_subdirectory = false;
+  seeds.push_back({"empty", spec});
+
+  spec = pdi_maker::ImageSpec();
+  for (int i = 0; i < 120; ++i) spec.files.push_back(file("FILE" + std::to_string(i) + ".DAT;1", 100 + 997 * i));
+  spec.directory_sectors = 4;
+  seeds.push_back({"many", spec});
+
+  spec = pdi_maker::ImageSpec();
+  spec.files = {file("A", 1000), file("BB", 2048), file("CCC;1", 5000, 0), file("ASSOC;1", 10, 4),
+                file(std::string(221, 'L'), 4096), file("x.y.;12", 0), file("NOVERSION.", 3)};
+  spec.directory_sectors = 10;
+  spec.year = 2099;
+  spec.month = 12;
+  spec.day = 31;
+  spec.hour = 23;
+  spec.minute = 59;
+  spec.second = 59;
+  seeds.push_back({"names", spec});
+
+  for (const auto& s : seeds)
+    if (!write_member0(dir + "/" + s.first, s.second)) return false;
+  // A first member that ends inside the directory: the read comes up short.
+  return write_member0(dir + "/short", seeds[0].second, 141616 + 3000);
+}
+
+bool command_line_seeds(const std::string& dir) {
+  const std::vector<std::string> lines = {
+      "quarnex movie",
+      "quarnex -l movie.pdi",
+      "quarnex -x movie",
+      "quarnex -v -m \"D:\\out\" \"E:\\images\\movie.pdi\"",
+      "quarnex -v -d \"D:\\out dir\" \"E:\\my images\\movie\" VTS_01* video_ts.ifo;1",
+      "quarnex -i \"D:\\out\\movie\" \"E:\\images\\movie.pdi\"",
+      "quarnex -gb C:\\pdilist.txt -l \"E:\\images\\movie.pdi\"",
+      "quarnex -gs list.txt movie",
+      "quarnex -n 5 -r -m out movie *",
+      "\"C:\\Program Files\\quarnex.exe\" -r \"a \\\"quoted\\\" name\" \\\\\"x y\\\\\" z",
+      "quarnex\t-d\t\"\"\tmovie",
+  };
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (!write_file(dir + "/line" + std::to_string(i), lines[i].data(), lines[i].size())) return false;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: make_fuzz_seeds OUT_DIR\n");
+    return 2;
+  }
+  std::string out = argv[1];
+  mkdir(out.c_str(), 0777);
+  mkdir((out + "/directory_image").c_str(), 0777);
+  mkdir((out + "/command_line").c_str(), 0777);
+  if (!directory_seeds(out + "/directory_image") || !command_line_seeds(out + "/command_line")) {
+    perror(out.c_str());
+    return 1;
+  }
+  return 0;
+}
