@@ -28,6 +28,7 @@ StartedRun start_quarnex(const std::string& folder, const std::vector<std::strin
 
   StartedRun run;
   run.folder = folder;
+  // posix_spawn has no working-directory action everywhere: change around it.
   char previous[4096];
   if (!getcwd(previous, sizeof previous) || chdir(folder.c_str()) != 0) return run;
   pid_t pid;
@@ -62,6 +63,11 @@ RunResult finish_quarnex(const StartedRun& run, int* signal) {
   result.err = without_cr(raw);
   unlink(out_path.c_str());
   unlink(err_path.c_str());
+  // Wine may say something of its own before the program starts; the
+  // program's standard error begins with its echo line.
+  size_t echo = result.err.find("\n'");
+  if (result.err.compare(0, 1, "'") != 0 && echo != std::string::npos) result.err.erase(0, echo + 1);
+  // The echo line starts with the program's own path in single quotes.
   if (result.err.size() > 1 && result.err[0] == '\'') {
     size_t close = result.err.find('\'', 1);
     if (close != std::string::npos) result.word0 = result.err.substr(1, close - 1);
