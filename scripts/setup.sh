@@ -7,7 +7,7 @@ packages=(
   cmake g++ make googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth
-  libarchive-tools xorriso strace
+  libarchive-tools xorriso strace time
   clang
 )
 

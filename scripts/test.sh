@@ -58,6 +58,15 @@ else
   suites_failed+=(fuzz)
   failed=$((failed + 1))
 fi
+echo
+echo "=== bench/copy.sh --small (keeps the benchmark script working)"
+if bench/copy.sh --small --build build/native > build/bench-small.log 2>&1; then
+  passed=$((passed + 1))
+else
+  suites_failed+=(bench-small)
+  failed=$((failed + 1))
+  cat build/bench-small.log
+fi
 # The reliability table is made from this run's fault tests and fuzzing.
 extractor/tests/faults/reliability_table.sh docs/reliability.md build/native/reliability/faults.tsv \
   build/fuzz/results.tsv || true

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -289,10 +290,61 @@ TEST(CopyBytes, PipeAsInputTakesThePlainCopy) {
   MarkedBuffer buffer;
   EXPECT_EQ(copy_bytes(fds[0], out, static_cast<int64_t>(source.size()), buffer.bytes.data(), false),
             kCopyOk);
-  writer.join();
+  // Closing the read end first lets the writer end even when the copy did
+  // not take everything (it then sees EPIPE rather than a signal).
+  void (*previous)(int) = signal(SIGPIPE, SIG_IGN);
   close(fds[0]);
+  writer.join();
+  signal(SIGPIPE, previous);
   close(out);
   EXPECT_TRUE(read_file(out_path) == source);
+}
+
+// A kernel copy that fails part-way through a step: the rest of the step is
+// finished through the buffer from where the kernel stopped. Here the
+// output's size limit stops the kernel copy, and the signal that reports it
+// lifts the limit again before the plain copy goes on.
+rlim_t g_lifted_limit = RLIM_INFINITY;
+void lift_size_limit(int) {
+  rlimit limit = {g_lifted_limit, g_lifted_limit};
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+TEST(CopyBytes, KernelCopyFailingPartWayIsFinishedThroughTheBuffer) {
+  ScratchDir dir;
+  ASSERT_TRUE(dir.ok());
+  if (!kernel_copies_here(dir)) GTEST_SKIP() << "no kernel copy between regular files here";
+  std::string in_path = dir.file("member"), out_path = dir.file("output");
+  const int64_t from = 304, count = 3 * 1024 * 1024, stop = 1024 * 1024 + 100;
+  std::vector<unsigned char> source = pattern(static_cast<size_t>(from + 2 * count), 14);
+  ASSERT_TRUE(write_file(in_path, source));
+  int in = open(in_path.c_str(), O_RDONLY);
+  int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  lseek(in, from, SEEK_SET);
+
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  g_lifted_limit = saved.rlim_cur;
+  struct sigaction action = {}, previous = {};
+  action.sa_handler = lift_size_limit;
+  sigemptyset(&action.sa_mask);
+  ASSERT_EQ(sigaction(SIGXFSZ, &action, &previous), 0);
+  rlimit limit = {static_cast<rlim_t>(stop), saved.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  MarkedBuffer buffer;
+  CopyResult result = copy_bytes(in, out, count, buffer.bytes.data(), false);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  EXPECT_EQ(result, kCopyOk);
+  EXPECT_EQ(position_of(in), from + count);
+  EXPECT_EQ(position_of(out), count);
+  close(in);
+  close(out);
+  EXPECT_TRUE(read_file(out_path) == slice(source, from, count));
+  // The buffer took only what was left after the kernel stopped.
+  EXPECT_TRUE(slice(buffer.bytes, 0, count - stop) == slice(source, from + stop, count - stop));
+  EXPECT_EQ(buffer.bytes[count - stop], 0xA5);
 }
 
 // A refusal belongs to its piece: the next piece between regular files is
