@@ -47,6 +47,10 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_ctest native build/native
 run_ctest sanitizers build/asan
+# The front end's end-to-end test runs the real quarnex.exe on an example set.
+export QUARNEX_EXAMPLES=$root/build/examples
+rm -rf "$QUARNEX_EXAMPLES" && mkdir -p "$QUARNEX_EXAMPLES" &&
+  build/native/tools/make_pdi_set "$QUARNEX_EXAMPLES/example" > /dev/null
 run_ctest windows-x86_64 build/mingw-x86_64 xvfb-run -a -s "-screen 0 1280x1024x24"
 wineserver -k > /dev/null 2>&1 || true
 

@@ -1,0 +1,31 @@
+#include "common_dialog.h"
+
+#include "dialog_filter.h"
+
+#include <vector>
+
+namespace quarnpad {
+
+namespace {
+const DWORD kFileBufferSize = 260;
+}
+
+void show_save(const Platform* platform, HWND owner, CommonDialog* dialog) {
+  std::string filter = dialog_filter(dialog->filter);
+  std::vector<char> file(kFileBufferSize, '\0');
+  dialog->file_name.copy(file.data(), kFileBufferSize - 1);
+
+  OPENFILENAMEA record = {};
+  record.lStructSize = sizeof(record);
+  record.hwndOwner = owner;
+  record.lpstrFilter = dialog->filter.empty() ? nullptr : filter.c_str();
+  record.nFilterIndex = 1;
+  record.lpstrFile = file.data();
+  record.nMaxFile = kFileBufferSize;
+  record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (platform->get_save_file_name(platform->context, &record)) {
+    dialog->file_name = file.data();
+  }
+}
+
+}  // namespace quarnpad

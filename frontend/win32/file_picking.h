@@ -1,0 +1,15 @@
+// Picking single files: the list run behind "Extract &files", the window
+// Form2 that shows the list, and its "&Extract file(s)".
+#pragma once
+
+#include "app.h"
+
+#include <string>
+
+namespace quarnpad {
+
+// "Extract &files": starts the list run, waits for it to end while the
+// windows stay usable, then loads or shows Form2 again.
+void form1_command5_click(App* app);
+
+}  // namespace quarnpad

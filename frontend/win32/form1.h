@@ -1,0 +1,24 @@
+// The main window: its load, the enabling of its buttons and Exit. The
+// other buttons' handlers are in browse.h, runs.h and file_picking.h.
+#pragma once
+
+#include "app.h"
+
+namespace quarnpad {
+
+LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Makes the window, runs Form_Load, shows it and puts the focus on Command1.
+bool form1_load(App* app);
+
+// Form_Load: disables the buttons that cannot be used while the boxes are
+// empty.
+void form1_form_load(App* app);
+
+void form1_text1_change(App* app);
+void form1_text2_change(App* app);
+
+// "E&xit": ends the program at once, without a question.
+void form1_command3_click(App* app);
+
+}  // namespace quarnpad

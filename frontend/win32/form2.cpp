@@ -1,0 +1,86 @@
+#include "form2.h"
+
+#include "command_line.h"
+#include "controls.h"
+#include "form_window.h"
+#include "layout.h"
+#include "list_fields.h"
+#include "name_list.h"
+#include "run_choice.h"
+#include "runs.h"
+#include "texts.h"
+
+namespace quarnpad {
+
+LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  remember_app(window, message, lparam);
+  App* app = app_of(window);
+  bool ours = app != nullptr && app->form2.window == window;
+  switch (message) {
+    case WM_COMMAND:
+      if (ours && row_of_id(LOWORD(wparam), form2_layout()) == form2::Command2 &&
+          HIWORD(wparam) == BN_CLICKED) {
+        form2_command2_click(app);
+      }
+      return 0;
+    case WM_ACTIVATE:
+      if (ours) keep_focus_on_activate(&app->form2, wparam);
+      return 0;
+    case WM_DESTROY:
+      if (ours) {
+        app->form2 = FormWindow{};
+        if (app->form1.window == nullptr) PostQuitMessage(0);
+      }
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+bool show_form2(App* app, const std::string* list_file) {
+  if (app->form2.window == nullptr) {
+    if (!create_form(app, form2_layout(), kForm2Class, &app->form2)) {
+      if (app->form2.window != nullptr) DestroyWindow(app->form2.window);
+      return false;
+    }
+    // The name list is written here at every press of the button; typing
+    // into the box could change nothing.
+    SendMessageA(app->form2.controls[form2::Text1], EM_SETREADONLY, TRUE, 0);
+    form2_form_load(app, list_file);
+  }
+  show_form(&app->form2);
+  return true;
+}
+
+void form2_form_load(App* app, const std::string* list_file) {
+  HWND list = app->form2.controls[form2::List1];
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  if (list_file == nullptr) return;
+  const Platform* platform = app->platform;
+  std::string content;
+  if (!platform->read_text_file(platform->context, *list_file, &content)) {
+    platform->message_box(platform->context, app->form1.window,
+                          list_unreadable_message(*list_file).c_str(), kMessageTitle,
+                          MB_OK | MB_ICONWARNING);
+    return;
+  }
+  for (const std::string& field : read_fields(content)) add_list_entry(list, field);
+}
+
+void form2_command2_click(App* app) {
+  const FormWindow& main = app->form1;
+  const FormWindow& picking = app->form2;
+  RunChoice choice = selected_files_choice(check_value(main.controls[form1::Check1]),
+                                           check_value(main.controls[form1::Check2]),
+                                           check_value(main.controls[form1::Check3]));
+  HWND list = picking.controls[form2::List1];
+  set_control_text(picking.controls[form2::Text1],
+                   build_name_list(list_entries(list), list_selection(list)));
+  start_quarnex(app, picking.window,
+                compose_selected_run(choice.prefix, control_text(main.controls[form1::Text2]),
+                                     control_text(main.controls[form1::Text1]),
+                                     control_text(picking.controls[form2::Text1])),
+                choice.window, false);
+}
+
+}  // namespace quarnpad

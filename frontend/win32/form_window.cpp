@@ -1,0 +1,151 @@
+#include "form_window.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace quarnpad {
+
+const char kForm1Class[] = "QuarnpadForm1";
+const char kForm2Class[] = "QuarnpadForm2";
+
+namespace {
+
+const DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+struct ControlClass {
+  const char* window_class;
+  DWORD style;
+  DWORD ex_style;
+};
+
+ControlClass control_class(ControlKind kind) {
+  const DWORD child = WS_CHILD | WS_VISIBLE;
+  switch (kind) {
+    case ControlKind::kButton:
+      return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
+    case ControlKind::kTextBox:
+      return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::kFrame:
+      return {"BUTTON", child | BS_GROUPBOX, 0};
+    case ControlKind::kCheckBox:
+      return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, 0};
+    case ControlKind::kListBox:
+      return {"LISTBOX",
+              child | WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY |
+                  LBS_NOINTEGRALHEIGHT,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kLabel:
+      return {"STATIC", child | SS_LEFT, 0};
+  }
+  return {"STATIC", child, 0};
+}
+
+void add_tool_tip(FormWindow* form, HINSTANCE instance, HWND control, const char* text) {
+  if (form->tool_tip == nullptr) {
+    form->tool_tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                     WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, form->window, nullptr,
+                                     instance, nullptr);
+    if (form->tool_tip == nullptr) return;
+  }
+  TOOLINFOA tool = {};
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = form->window;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<char*>(text);
+  SendMessageA(form->tool_tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+}  // namespace
+
+bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC window_proc) {
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExA(instance, class_name, &existing)) return true;
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = window_proc;
+  wc.hInstance = instance;
+  wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), 0));
+  wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  if (wc.hIcon == nullptr) wc.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = class_name;
+  return RegisterClassExA(&wc) != 0;
+}
+
+bool create_form(App* app, const FormLayout& layout, const char* class_name, FormWindow* form) {
+  *form = FormWindow{};
+  PixelRect client = client_rect(layout, app->dpi_x, app->dpi_y);
+  RECT outer = {0, 0, client.width, client.height};
+  AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
+  form->window = CreateWindowExA(0, class_name, layout.caption, kFormStyle, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, outer.right - outer.left,
+                                 outer.bottom - outer.top, nullptr, nullptr, app->instance, app);
+  if (form->window == nullptr) return false;
+  for (int row = 0; row < layout.control_count && row < kMaxFormControls; ++row) {
+    const ControlLayout& control = layout.controls[row];
+    ControlClass cls = control_class(control.kind);
+    PixelRect r = control_rect(layout, row, app->dpi_x, app->dpi_y);
+    HWND handle = CreateWindowExA(
+        cls.ex_style, cls.window_class, control.caption, cls.style, r.left, r.top, r.width,
+        r.height, form->window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + row)), app->instance,
+        nullptr);
+    if (handle == nullptr) return false;
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(app->font), FALSE);
+    form->controls[row] = handle;
+    if (control.tool_tip != nullptr) add_tool_tip(form, app->instance, handle, control.tool_tip);
+  }
+  return true;
+}
+
+bool is_form_window(HWND window) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return std::strcmp(name, kForm1Class) == 0 || std::strcmp(name, kForm2Class) == 0;
+}
+
+App* app_of(HWND window) {
+  return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void remember_app(HWND window, UINT message, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+}
+
+int row_of_id(int id, const FormLayout& layout) {
+  int row = id - kFirstControlId;
+  return row >= 0 && row < layout.control_count ? row : -1;
+}
+
+void keep_focus_on_activate(FormWindow* form, WPARAM wparam) {
+  if (LOWORD(wparam) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(form->window, focus)) form->last_focus = focus;
+    return;
+  }
+  HWND target = form->last_focus;
+  if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target)) {
+    target = GetNextDlgTabItem(form->window, nullptr, FALSE);
+  }
+  if (target != nullptr) SetFocus(target);
+}
+
+void show_form(FormWindow* form) {
+  ShowWindow(form->window, SW_SHOW);
+  SetForegroundWindow(form->window);
+}
+
+}  // namespace quarnpad

@@ -1,0 +1,43 @@
+// Makes a top-level window and its controls from a layout: client area and
+// control rectangles scaled from twips, controls made in tab order, tool
+// tips, one font for all.
+#pragma once
+
+#include "app.h"
+#include "layout.h"
+
+namespace quarnpad {
+
+extern const char kForm1Class[];
+extern const char kForm2Class[];
+
+// Control identifiers are kFirstControlId + row.
+const int kFirstControlId = 1000;
+
+// Registers both window classes once; window_proc of each gets the App as
+// the creation parameter.
+bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC window_proc);
+
+// Makes the window hidden, with every control of the layout.
+bool create_form(App* app, const FormLayout& layout, const char* class_name, FormWindow* form);
+
+// True for the windows of Form1 and Form2.
+bool is_form_window(HWND window);
+
+// The App stored with one of our windows.
+App* app_of(HWND window);
+
+// Stores the App at WM_NCCREATE; call from every form window procedure.
+void remember_app(HWND window, UINT message, LPARAM lparam);
+
+// The row of a control identifier, or -1.
+int row_of_id(int id, const FormLayout& layout);
+
+// Focus handling on WM_ACTIVATE: remembered when the window goes inactive,
+// given back (or to the first control) when it is active again.
+void keep_focus_on_activate(FormWindow* form, WPARAM wparam);
+
+// Shows the window and brings it to the front.
+void show_form(FormWindow* form);
+
+}  // namespace quarnpad

@@ -1,0 +1,199 @@
+// Quarnpad with the real quarnex.exe beside it on the example set made for
+// the tests (folder in QUARNEX_EXAMPLES). Only the answers of the two
+// Browse dialogs are scripted; quarnex is really started, the list run
+// really waited for, the list file really read.
+#include "app.h"
+#include "controls.h"
+#include "form1.h"
+#include "layout.h"
+#include "program_start.h"
+#include "scripted_platform.h"
+#include "screenshot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quarnpad {
+namespace {
+
+const DWORD kRunTimeoutMs = 120000;
+
+// A Unix path (as the native build gives it) in the form this Windows
+// process can open; a Windows path is taken as it is.
+std::string windows_path(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  typedef WCHAR* (*DosName)(const char*);
+  DosName dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+  if (dos_name != nullptr) {
+    WCHAR* wide = dos_name(path.c_str());
+    if (wide != nullptr) {
+      char narrow[MAX_PATH * 2] = {};
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+      HeapFree(GetProcessHeap(), 0, wide);
+      return narrow;
+    }
+  }
+  std::string converted = "Z:" + path;
+  for (char& c : converted) {
+    if (c == '/') c = '\\';
+  }
+  return converted;
+}
+
+bool file_exists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+long long file_size(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Ends a run that hangs (quarnex waits for RETURN after an error), so the
+// test fails instead of waiting for ever.
+DWORD WINAPI watchdog(void* process) {
+  if (WaitForSingleObject(process, kRunTimeoutMs) == WAIT_TIMEOUT) TerminateProcess(process, 99);
+  CloseHandle(process);
+  return 0;
+}
+
+std::vector<HANDLE> g_unkept;  // runs the front end did not keep, for the test to wait on
+
+// The real start, watched: every run gets a watchdog, and the runs that
+// the front end lets go are kept here for the test.
+StartResult watched_start(void*, const std::string& command_line, int show_state, bool keep) {
+  StartResult result = system_platform()->start_program(nullptr, command_line, show_state, true);
+  if (!result.started) return result;
+  HANDLE for_watchdog = nullptr;
+  DuplicateHandle(GetCurrentProcess(), result.process, GetCurrentProcess(), &for_watchdog, 0,
+                  FALSE, DUPLICATE_SAME_ACCESS);
+  CloseHandle(CreateThread(nullptr, 0, watchdog, for_watchdog, 0, nullptr));
+  if (!keep) {
+    g_unkept.push_back(result.process);
+    result.process = nullptr;
+  }
+  return result;
+}
+
+TEST(EndToEnd, ListRunFillsForm2AndSelectedFilesAreExtracted) {
+  const char* examples_env = std::getenv("QUARNEX_EXAMPLES");
+  ASSERT_TRUE(examples_env != nullptr && *examples_env != '\0')
+      << "QUARNEX_EXAMPLES is not set: it names the folder of the example set "
+         "(example.pdi, example.pdi01, example.pdi02)";
+  std::string examples = windows_path(examples_env);
+  std::string image = examples + "\\example.pdi";
+  ASSERT_TRUE(file_exists(image)) << "no example set: " << image << " is missing";
+  std::string quarnex = own_folder() + "\\quarnex.exe";
+  ASSERT_TRUE(file_exists(quarnex))
+      << quarnex << " is missing: build the quarnex target, which puts it beside Quarnpad.exe";
+
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string work = std::string(temp) + "quarnpad end to end " + std::to_string(GetCurrentProcessId());
+  std::string destination = work + "\\out dir";  // a blank on purpose
+  CreateDirectoryA(work.c_str(), nullptr);
+  std::string list_file = std::string(temp) + "pdilist.txt";
+  DeleteFileA(list_file.c_str());  // what Form2 shows must come from this run
+
+  Script script;
+  init_script(&script);
+  Platform platform = *system_platform();
+  platform.context = &script;
+  platform.get_open_file_name = script.platform.get_open_file_name;
+  platform.browse_for_folder = script.platform.browse_for_folder;
+  platform.path_from_id_list = script.platform.path_from_id_list;
+  platform.free_id_list = script.platform.free_id_list;
+  platform.message_box = script.platform.message_box;  // none is expected; recorded if one comes
+  platform.start_program = watched_start;
+  script.open_answers.push_back({true, image});
+  script.folder_answers.push_back({true, true, destination});
+
+  App app;
+  init_app(&app, &platform, GetModuleHandleA(nullptr));
+  ASSERT_TRUE(form1_load(&app));
+  SendMessageA(app.form1.controls[form1::Command1], BM_CLICK, 0, 0);
+  SendMessageA(app.form1.controls[form1::Command4], BM_CLICK, 0, 0);
+  ASSERT_EQ(image, control_text(app.form1.controls[form1::Text1]));
+  ASSERT_EQ(destination, control_text(app.form1.controls[form1::Text2]));
+
+  // "Extract &files": the real list run, waited for, then Form2.
+  SendMessageA(app.form1.controls[form1::Command5], BM_CLICK, 0, 0);
+  for (const MessageCall& m : script.messages) ADD_FAILURE() << "message box: " << m.text;
+  ASSERT_NE(nullptr, app.form2.window) << "Form2 did not open";
+  std::vector<std::string> entries = list_entries(app.form2.controls[form2::List1]);
+  std::map<std::string, long long> sizes;
+  for (const std::string& entry : entries) {
+    std::string::size_type blank = entry.find(' ');
+    ASSERT_NE(std::string::npos, blank) << entry;
+    sizes[entry.substr(0, blank)] = std::atoll(entry.c_str() + blank + 1);
+  }
+  for (const char* name : {"VIDEO_TS.IFO;1", "VIDEO_TS.BUP;1", "VTS_01_0.IFO;1",
+                           "VTS_01_0.BUP;1", "VTS_01_1.VOB;1"}) {
+    EXPECT_EQ(1u, sizes.count(name)) << name << " is not in the list";
+  }
+  ASSERT_EQ(1u, sizes.count("VIDEO_TS.IFO;1"));
+  ASSERT_EQ(1u, sizes.count("VTS_01_1.VOB;1"));
+
+  // Choose two files, the later one first, and extract them.
+  HWND list = app.form2.controls[form2::List1];
+  for (const char* name : {"VTS_01_1.VOB;1", "VIDEO_TS.IFO;1"}) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].compare(0, std::strlen(name) + 1, std::string(name) + " ") == 0) {
+        SendMessageA(list, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+      }
+    }
+  }
+  show_for_picture(app.form2.window, 400);
+  Capture picture = capture_window(app.form2.window);
+  save_png(picture, screenshot_folder() + "\\form2_end_to_end.png");
+
+  g_unkept.clear();
+  SendMessageA(app.form2.controls[form2::Command2], BM_CLICK, 0, 0);
+  ASSERT_EQ(1u, g_unkept.size()) << "no selected-files run was started";
+  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(g_unkept[0], kRunTimeoutMs + 5000));
+  DWORD exit_code = 1;
+  GetExitCodeProcess(g_unkept[0], &exit_code);
+  CloseHandle(g_unkept[0]);
+  EXPECT_EQ(0u, exit_code) << "the selected-files run failed";
+
+  // The two chosen files, whole sectors as the list gives them, and no other.
+  std::string ifo = destination + "\\VIDEO_TS.IFO;1";
+  std::string vob = destination + "\\VTS_01_1.VOB;1";
+  std::string ifo_plain = destination + "\\VIDEO_TS.IFO";
+  std::string vob_plain = destination + "\\VTS_01_1.VOB";
+  std::string ifo_out = file_exists(ifo) ? ifo : ifo_plain;
+  std::string vob_out = file_exists(vob) ? vob : vob_plain;
+  EXPECT_TRUE(file_exists(ifo_out)) << ifo_out;
+  EXPECT_TRUE(file_exists(vob_out)) << vob_out;
+  EXPECT_EQ(sizes["VIDEO_TS.IFO;1"], file_size(ifo_out));
+  EXPECT_EQ(sizes["VTS_01_1.VOB;1"], file_size(vob_out));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((destination + "\\*").c_str(), &found);
+  int files = 0;
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ++files;
+        DeleteFileA((destination + "\\" + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  EXPECT_EQ(2, files) << "only the two chosen files are extracted";
+  EXPECT_TRUE(file_exists(image)) << "the set is kept without Delete PDI-files";
+
+  close_app(&app);
+  RemoveDirectoryA(destination.c_str());
+  RemoveDirectoryA(work.c_str());
+}
+
+}  // namespace
+}  // namespace quarnpad

@@ -1,0 +1,321 @@
+// "Extract &files", the file-picking window and "&Extract file(s)".
+#include "front_end_test.h"
+
+#include "controls.h"
+#include "list_path.h"
+#include "program_start.h"
+#include "texts.h"
+
+#include <string>
+
+namespace quarnpad {
+namespace {
+
+const char kList[] =
+    "VIDEO_TS.IFO;1 12288\r\nVIDEO_TS.BUP;1 12288\r\nVTS_01_0.IFO;1 12288\r\n"
+    "VTS_01_0.BUP;1 12288\r\nVTS_01_1.VOB;1 1073709056\r\n";
+
+class FilePickingTest : public FrontEndTest {
+ protected:
+  std::string list_file() const { return script_.temp_folder + "pdilist.txt"; }
+
+  // Image and destination chosen, the list file as the list run leaves it.
+  void prepare(const std::string& image, const std::string& destination,
+               const std::string& list = kList) {
+    SetWindowTextA(form1(form1::Text1), image.c_str());
+    SetWindowTextA(form1(form1::Text2), destination.c_str());
+    script_.files[list_file()] = list;
+  }
+};
+
+TEST_F(FilePickingTest, ListRunThenTheWindowFillsFromTheListFile) {
+  prepare("C:\\dvd\\movie.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ("quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"C:\\dvd\\movie.pdi\"",
+            script_.starts[0].command_line);
+  EXPECT_EQ(SW_SHOWMINIMIZED, script_.starts[0].show_state);
+  EXPECT_TRUE(script_.starts[0].keep_process);
+  ASSERT_EQ(1u, script_.waits.size());
+  EXPECT_EQ(script_.handed_out[0], script_.waits[0]);  // waited for that very run
+  ASSERT_EQ(1u, script_.reads.size());
+  EXPECT_EQ("C:\\scripted temp\\pdilist.txt", script_.reads[0]);
+
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_TRUE(IsWindowVisible(app_.form2.window));
+  EXPECT_EQ(nullptr, GetWindow(app_.form2.window, GW_OWNER));  // no owner, not modal
+  EXPECT_TRUE(IsWindowEnabled(app_.form1.window));
+  EXPECT_EQ("List files", text_of(app_.form2.window));
+  EXPECT_EQ("&Extract file(s)", text_of(form2(form2::Command2)));
+  EXPECT_EQ("Text1", text_of(form2(form2::Text1)));
+  EXPECT_EQ("Choose which file(s) you want to extract:", text_of(form2(form2::Label1)));
+  EXPECT_EQ((std::vector<std::string>{"VIDEO_TS.IFO;1 12288", "VIDEO_TS.BUP;1 12288",
+                                      "VTS_01_0.IFO;1 12288", "VTS_01_0.BUP;1 12288",
+                                      "VTS_01_1.VOB;1 1073709056"}),
+            list_entries(form2(form2::List1)));
+  EXPECT_TRUE(script_.messages.empty());
+}
+
+TEST_F(FilePickingTest, Form2LaidOutFromItsTable) {
+  prepare("C:\\dvd\\movie.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
+  expect_laid_out(app_, app_.form2, form2_layout());
+  LONG style = GetWindowLongA(form2(form2::List1), GWL_STYLE);
+  EXPECT_TRUE(style & LBS_EXTENDEDSEL);
+  EXPECT_FALSE(style & LBS_SORT);
+}
+
+TEST_F(FilePickingTest, ListRunMinimisedWhateverCheck3AndDriveRootShortened) {
+  for (int check3 : {0, 1}) {
+    set_check(form1(form1::Check3), check3 != 0);
+    prepare("E:\\a.pdi", "E:\\");
+    click(form1(form1::Command5));
+    EXPECT_EQ(SW_SHOWMINIMIZED, script_.starts.back().show_state);
+    EXPECT_EQ("E:", text_of(form1(form1::Text2)));
+  }
+}
+
+TEST_F(FilePickingTest, WorkedExample) {
+  prepare("C:\\dvd\\movie.pdi", "D:\\out");
+  set_check(form1(form1::Check2), true);
+  click(form1(form1::Command5));
+  select_entries(form2(form2::List1), {4, 0});  // clicked in the other order
+  click(form2(form2::Command2));
+  ASSERT_EQ(2u, script_.starts.size());
+  EXPECT_EQ("quarnex -v -m \"D:\\out\" \"C:\\dvd\\movie.pdi\" VIDEO_TS.IFO;1 VTS_01_1.VOB;1",
+            script_.starts[1].command_line);
+  EXPECT_EQ(SW_SHOWMAXIMIZED, script_.starts[1].show_state);
+  EXPECT_FALSE(script_.starts[1].keep_process);
+  EXPECT_EQ(" VIDEO_TS.IFO;1 VTS_01_1.VOB;1", text_of(form2(form2::Text1)));
+  // The window stays open with its selection.
+  EXPECT_TRUE(IsWindowVisible(app_.form2.window));
+  EXPECT_EQ(2, SendMessageA(form2(form2::List1), LB_GETSELCOUNT, 0, 0));
+  EXPECT_EQ(1u, script_.waits.size());  // the selected-files run is not waited for
+}
+
+TEST_F(FilePickingTest, SelectedFilesCheckBoxes) {
+  struct Row {
+    int c1, c2, c3;
+    const char* prefix;
+    int show;
+  };
+  const Row rows[] = {
+      // Each box on its own and all together: the boxes reach the right
+      // options (every row of the table is checked in the core tests).
+      {0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED},
+      {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
+      {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED},
+      {0, 0, 1, "quarnex -m ", SW_SHOWMINNOACTIVE},
+      {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINNOACTIVE},
+  };
+  prepare("C:\\dvd\\movie.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  select_entries(form2(form2::List1), {2});
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
+    set_check(form1(form1::Check1), row.c1 != 0);
+    set_check(form1(form1::Check2), row.c2 != 0);
+    set_check(form1(form1::Check3), row.c3 != 0);
+    click(form2(form2::Command2));
+    EXPECT_EQ(std::string(row.prefix) + "\"D:\\out\" \"C:\\dvd\\movie.pdi\" VTS_01_0.IFO;1",
+              script_.starts.back().command_line);
+    EXPECT_EQ(row.show, script_.starts.back().show_state);
+  }
+}
+
+TEST_F(FilePickingTest, NamesInListOrderWhateverTheClickOrder) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  const std::vector<std::vector<int>> orders = {{0, 2, 3}, {3, 2, 0}, {2, 0, 3}};
+  for (const std::vector<int>& order : orders) {
+    SendMessageA(form2(form2::List1), LB_SETSEL, FALSE, -1);
+    select_entries(form2(form2::List1), order);
+    click(form2(form2::Command2));
+    EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\" VIDEO_TS.IFO;1 VTS_01_0.IFO;1 VTS_01_0.BUP;1",
+              script_.starts.back().command_line);
+  }
+}
+
+TEST_F(FilePickingTest, NothingSelectedGivesNoFileWords) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  click(form2(form2::Command2));
+  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\"", script_.starts.back().command_line);
+  EXPECT_EQ("", text_of(form2(form2::Text1)));
+}
+
+TEST_F(FilePickingTest, ControlsReadAtTheMomentOfUse) {
+  prepare("E:\\a.pdi", "E:\\");
+  click(form1(form1::Command5));
+  EXPECT_EQ("E:", text_of(form1(form1::Text2)));
+  select_entries(form2(form2::List1), {0});
+  click(form2(form2::Command2));
+  EXPECT_EQ("quarnex -m \"E:\" \"E:\\a.pdi\" VIDEO_TS.IFO;1", script_.starts.back().command_line);
+  // Changed after the window opened: the backslash stays, the new image is used.
+  SetWindowTextA(form1(form1::Text2), "E:\\");
+  SetWindowTextA(form1(form1::Text1), "F:\\other.pdi");
+  click(form2(form2::Command2));
+  EXPECT_EQ("quarnex -m \"E:\\\" \"F:\\other.pdi\" VIDEO_TS.IFO;1",
+            script_.starts.back().command_line);
+}
+
+TEST_F(FilePickingTest, SecondExtractFilesWhileOpenKeepsTheOldList) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  HWND first = app_.form2.window;
+  script_.files[list_file()] = "OTHER.VOB;1 2048\r\n";
+  click(form1(form1::Command5));
+  EXPECT_EQ(2u, script_.starts.size());
+  EXPECT_EQ(2u, script_.waits.size());
+  EXPECT_EQ(script_.handed_out[1], script_.waits[1]);
+  EXPECT_EQ(first, app_.form2.window);
+  EXPECT_TRUE(IsWindowVisible(app_.form2.window));
+  EXPECT_EQ(1u, script_.reads.size());  // not read again
+  EXPECT_EQ(5, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+}
+
+TEST_F(FilePickingTest, ClosedWindowIsLoadedAgainWithTheNewList) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(nullptr, app_.form2.window);
+  EXPECT_NE(nullptr, app_.form1.window);  // the main window goes on
+  script_.files[list_file()] = "OTHER.VOB;1 2048\r\n";
+  click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_EQ(1, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(2u, script_.reads.size());
+}
+
+TEST_F(FilePickingTest, EmptyListFileGivesEmptyListAndEveryFile) {
+  prepare("E:\\a.pdi", "D:\\out", "");
+  click(form1(form1::Command5));
+  EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_TRUE(script_.messages.empty());
+  click(form2(form2::Command2));
+  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\"", script_.starts.back().command_line);
+}
+
+TEST_F(FilePickingTest, EntryWithoutBlankPassesItsWholeText) {
+  prepare("E:\\a.pdi", "D:\\out", "NOSIZE.VOB;1\r\nA.IFO;1 2048\r\n");
+  click(form1(form1::Command5));
+  select_entries(form2(form2::List1), {0, 1});
+  click(form2(form2::Command2));
+  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\" NOSIZE.VOB;1 A.IFO;1",
+            script_.starts.back().command_line);
+}
+
+TEST_F(FilePickingTest, EmptyImagePathGivesEmptyQuotes) {
+  type_text(form1(form1::Text2), "x\b");
+  script_.files[list_file()] = "";
+  click(form1(form1::Command5));
+  EXPECT_EQ("quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"\"", script_.starts[0].command_line);
+}
+
+// The list file lies in the user's temporary folder.
+TEST_F(FilePickingTest, ListFileInTheTemporaryFolder) {
+  script_.temp_folder = "C:\\Users\\Jo Smith\\AppData\\Local\\Temp\\";
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  EXPECT_EQ("quarnex -gb \"C:\\Users\\Jo Smith\\AppData\\Local\\Temp\\pdilist.txt\" \"E:\\a.pdi\"",
+            script_.starts[0].command_line);
+  ASSERT_EQ(1u, script_.reads.size());
+  EXPECT_EQ("C:\\Users\\Jo Smith\\AppData\\Local\\Temp\\pdilist.txt", script_.reads[0]);
+  EXPECT_EQ(std::string::npos, script_.starts[0].command_line.find("C:\\pdilist.txt"));
+}
+
+TEST(SystemTempFolder, ListFileIsGetTempPathAndPdilist) {
+  char temp[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathA(sizeof(temp), temp);
+  ASSERT_GT(length, 0u);
+  std::string from_platform = system_platform()->temp_folder(nullptr);
+  EXPECT_EQ(std::string(temp, length), from_platform);
+  EXPECT_EQ(std::string(temp, length) + "pdilist.txt", list_file_path(from_platform));
+  EXPECT_NE("C:\\pdilist.txt", list_file_path(from_platform));
+}
+
+// The window appears only after the list run has ended.
+TEST_F(FilePickingTest, WindowLoadsOnlyAfterTheListRunEnded) {
+  prepare("E:\\a.pdi", "D:\\out", "");
+  script_.files.erase(list_file());
+  bool loaded_during_wait = true;
+  script_.during_wait = [&] {
+    loaded_during_wait = app_.form2.window != nullptr;
+    script_.files[list_file()] = "WRITTEN.VOB;1 2048\r\n";  // quarnex writes it meanwhile
+  };
+  click(form1(form1::Command5));
+  EXPECT_FALSE(loaded_during_wait);
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_EQ(1, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_TRUE(script_.messages.empty());
+}
+
+TEST_F(FilePickingTest, FailedListRunIsReportedAndTheListIsEmpty) {
+  prepare("E:\\missing.pdi", "D:\\out");  // an old list file lies there
+  script_.run_exit_codes.push_back(1);
+  click(form1(form1::Command5));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ(list_run_failed_message(1), script_.messages[0].text);
+  EXPECT_NE(std::string::npos, script_.messages[0].text.find("exit status 1"));
+  EXPECT_EQ("Quarnpad", script_.messages[0].caption);
+  EXPECT_TRUE(script_.reads.empty());  // the old list is not shown
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+}
+
+TEST_F(FilePickingTest, UnreadableListFileIsReportedAndTheListIsEmpty) {
+  prepare("E:\\a.pdi", "D:\\out");
+  script_.files.clear();
+  click(form1(form1::Command5));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ(list_unreadable_message(list_file()), script_.messages[0].text);
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+}
+
+TEST_F(FilePickingTest, EndingWhileWaitingShowsNothing) {
+  prepare("E:\\a.pdi", "D:\\out");
+  script_.quit_during_wait = true;
+  click(form1(form1::Command5));
+  EXPECT_EQ(nullptr, app_.form2.window);
+  EXPECT_TRUE(script_.reads.empty());
+}
+
+TEST_F(FilePickingTest, ListRunThatCannotStartIsReported) {
+  prepare("E:\\a.pdi", "D:\\out");
+  script_.start_answers.push_back({false, ERROR_FILE_NOT_FOUND});
+  click(form1(form1::Command5));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ("quarnex cannot be started:\r\n" + system_error_text(ERROR_FILE_NOT_FOUND),
+            script_.messages[0].text);
+  EXPECT_TRUE(script_.waits.empty());
+  EXPECT_EQ(nullptr, app_.form2.window);
+  // Still usable: the next press starts and opens the window.
+  click(form1(form1::Command5));
+  EXPECT_NE(nullptr, app_.form2.window);
+}
+
+TEST_F(FilePickingTest, SelectedRunThatCannotStartIsReportedOverForm2) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  script_.start_answers.push_back({false, ERROR_FILE_NOT_FOUND});
+  click(form2(form2::Command2));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ(app_.form2.window, script_.messages[0].owner);
+  EXPECT_TRUE(IsWindowVisible(app_.form2.window));
+}
+
+TEST_F(FilePickingTest, ClosingBothWindowsEndsTheProgram) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  drain_messages();
+  SendMessageA(app_.form1.window, WM_CLOSE, 0, 0);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // Form2 still open
+  SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace quarnpad

@@ -1,0 +1,58 @@
+// The fixture of the window tests: a fresh front end with a scripted
+// platform, its main window loaded as at program start, and ways to use the
+// controls as a user would.
+#pragma once
+
+#include "app.h"
+#include "layout.h"
+#include "scripted_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quarnpad {
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  HWND form1(int row) const { return app_.form1.controls[row]; }
+  HWND form2(int row) const { return app_.form2.controls[row]; }
+
+  Script script_;
+  App app_;
+};
+
+// Clicks a button (or check box) as a mouse click does.
+void click(HWND control);
+
+void set_check(HWND check_box, bool set);
+
+// Types the characters into a text box one by one ("\b" deletes one).
+void type_text(HWND text_box, const std::string& text);
+
+// Sends a key press through the message handling of the main loop, to the
+// control that has the focus.
+void press_key(UINT key);
+
+// Alt with a letter, as the access keys are used.
+void press_alt(char letter);
+
+// Selects the entries at the given indices, in the given order, adding
+// each to the selection as a Ctrl-click does.
+void select_entries(HWND list_box, const std::vector<int>& indices);
+
+// Handles what is waiting in the queue, quit messages included.
+void drain_messages();
+
+// Every control of the window sits where the layout puts it at the app's
+// dpi, and the client area has the layout's size.
+void expect_laid_out(const App& app, const FormWindow& form, const FormLayout& layout);
+
+// The text of a window as a std::string.
+std::string text_of(HWND window);
+
+}  // namespace quarnpad

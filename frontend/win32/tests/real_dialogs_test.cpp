@@ -1,0 +1,180 @@
+// The system's own dialogs, shown with the records the commands fill in and
+// answered by a robot: the open-file dialog must accept the old record size
+// and show the filter and folder given, the save dialog must keep its name
+// as the common-dialog control does, the folder dialog shows the prompt.
+#include "front_end_test.h"
+
+#include "dialog_robot.h"
+#include "form1.h"
+
+#include <dlgs.h>
+
+namespace quarnpad {
+namespace {
+
+// Every static text of a dialog, one after the other.
+std::string static_texts(HWND dialog) {
+  std::string texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpiA(name, "Static") == 0) {
+      char text[512] = {};
+      GetWindowTextA(child, text, sizeof(text));
+      texts += text;
+    }
+  }
+  return texts;
+}
+
+// The file name box: an edit in older dialogs, a combo box in newer ones.
+int file_name_id(HWND dialog) { return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1; }
+std::string file_name_box(HWND dialog) { return item_text(dialog, file_name_id(dialog)); }
+void set_file_name_box(HWND dialog, const char* name) {
+  SetDlgItemTextA(dialog, file_name_id(dialog), name);
+}
+
+class RealDialogsTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    init_script(&script_);
+    // Real dialogs and message boxes; starts still recorded.
+    real_ = script_.platform;
+    const Platform* system = system_platform();
+    real_.get_open_file_name = system->get_open_file_name;
+    real_.get_save_file_name = system->get_save_file_name;
+    real_.browse_for_folder = system->browse_for_folder;
+    real_.path_from_id_list = system->path_from_id_list;
+    real_.free_id_list = system->free_id_list;
+    real_.message_box = system->message_box;
+    init_app(&app_, &real_, GetModuleHandleA(nullptr));
+    ASSERT_TRUE(form1_load(&app_));
+    drain_messages();
+  }
+  void TearDown() override {
+    disarm();
+    FrontEndTest::TearDown();
+  }
+  Platform real_;
+};
+
+TEST_F(RealDialogsTest, OpenFileDialogTakesTheRecordAndGivesThePath) {
+  std::string shown_folder, first_type, initial_name;
+  LRESULT type_index = -1;
+  bool read_only_box = false;
+  DialogRobot robot;
+  robot.title = "Open File";
+  robot.action = [&](HWND dialog) {
+    // "Look in" of the explorer-style dialog, or the folder line of the old one.
+    shown_folder = GetDlgItem(dialog, cmb2) != nullptr ? item_text(dialog, cmb2)
+                                                       : item_text(dialog, stc1);
+    first_type = combo_entry(dialog, cmb1, 0);
+    type_index = SendDlgItemMessageA(dialog, cmb1, CB_GETCURSEL, 0, 0);
+    read_only_box = GetDlgItem(dialog, chx1) != nullptr && IsWindowVisible(GetDlgItem(dialog, chx1));
+    initial_name = file_name_box(dialog);
+    set_file_name_box(dialog, "C:\\windows\\win.ini");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+  arm(&robot);
+  click(form1(form1::Command1));
+  ASSERT_TRUE(robot.done) << "the open-file dialog did not appear";
+  EXPECT_NE(std::string::npos, shown_folder.find("C:")) << shown_folder;
+  EXPECT_EQ(std::string(254, ' '), initial_name);
+  EXPECT_TRUE(read_only_box);
+  EXPECT_EQ("PDI Images (*.pdi)", first_type);
+  EXPECT_EQ(0, type_index);
+  EXPECT_EQ(0, lstrcmpiA("C:\\windows\\win.ini", text_of(form1(form1::Text1)).c_str()))
+      << text_of(form1(form1::Text1));
+  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command6)));
+}
+
+TEST_F(RealDialogsTest, OpenFileDialogCancelled) {
+  SetWindowTextA(form1(form1::Text1), "E:\\before.pdi");
+  DialogRobot robot;
+  robot.title = "Open File";
+  robot.action = [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); };
+  arm(&robot);
+  click(form1(form1::Command1));
+  ASSERT_TRUE(robot.done);
+  EXPECT_EQ("E:\\before.pdi", text_of(form1(form1::Text1)));
+}
+
+TEST_F(RealDialogsTest, SaveDialogKeepsItsNameAndTheWarningAsks) {
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  std::string first_type, second_type, initial_name;
+  DialogRobot save;
+  save.action = [&](HWND dialog) {
+    first_type = combo_entry(dialog, cmb1, 0);
+    second_type = combo_entry(dialog, cmb1, 1);
+    set_file_name_box(dialog, "C:\\quarnpad test.iso");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+  arm(&save);
+  // The warning box comes after the save dialog; a second robot is armed by
+  // the first one's action.
+  std::string warning_text;
+  DialogRobot warning;
+  warning.title = "Warning";
+  warning.action = [&](HWND box) {
+    warning_text = static_texts(box);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  };
+  auto save_action = save.action;
+  save.action = [&](HWND dialog) {
+    save_action(dialog);
+    arm(&warning);
+  };
+  click(form1(form1::Command6));
+  ASSERT_TRUE(save.done) << "the save dialog did not appear";
+  ASSERT_TRUE(warning.done) << "the warning did not appear";
+  EXPECT_NE("Open File", save.seen_title);  // the system's own title
+  EXPECT_FALSE(save.seen_title.empty());
+  EXPECT_EQ("ISO-files", first_type);
+  EXPECT_EQ("All Files", second_type);
+  EXPECT_EQ(0, lstrcmpiA("C:\\quarnpad test.iso", text_of(form1(form1::Text2)).c_str()))
+      << text_of(form1(form1::Text2));
+  EXPECT_NE(std::string::npos,
+            warning_text.find("If your filesystem is FAT32 this may cause errors due to the "
+                              "filesize."))
+      << warning_text;
+  EXPECT_NE(std::string::npos, warning_text.find("Continue?")) << warning_text;
+  EXPECT_TRUE(script_.starts.empty());  // No was answered
+
+  // A cancel now keeps the name chosen before; the dialog offers it again.
+  DialogRobot cancel;
+  cancel.action = [&](HWND dialog) {
+    initial_name = file_name_box(dialog);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    arm(&warning);
+  };
+  warning.done = false;
+  warning.action = [&](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); };
+  arm(&cancel);
+  click(form1(form1::Command6));
+  ASSERT_TRUE(cancel.done);
+  ASSERT_TRUE(warning.done);
+  EXPECT_NE(std::string::npos, initial_name.find("quarnpad test")) << initial_name;
+  EXPECT_EQ(0, lstrcmpiA("C:\\quarnpad test.iso", text_of(form1(form1::Text2)).c_str()));
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ(0, lstrcmpiA("quarnex -i \"C:\\quarnpad test.iso\" \"E:\\a.pdi\"",
+                         script_.starts[0].command_line.c_str()));
+}
+
+TEST_F(RealDialogsTest, FolderDialogShowsThePromptAndACancelChangesNothing) {
+  SetWindowTextA(form1(form1::Text2), "D:\\before");
+  bool prompt_shown = false;
+  DialogRobot robot;
+  robot.action = [&](HWND dialog) {
+    prompt_shown = static_texts(dialog).find("Select a folder") != std::string::npos;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  };
+  arm(&robot);
+  click(form1(form1::Command4));
+  ASSERT_TRUE(robot.done) << "the folder dialog did not appear";
+  EXPECT_TRUE(prompt_shown);
+  EXPECT_EQ("D:\\before", text_of(form1(form1::Text2)));
+}
+
+}  // namespace
+}  // namespace quarnpad

@@ -1,0 +1,212 @@
+// "&Extract all files" and "&Convert to Iso" driven through the main
+// window, and what happens when quarnex cannot be started.
+#include "front_end_test.h"
+
+#include "program_start.h"
+
+#include <string>
+
+namespace quarnpad {
+namespace {
+
+class RunsTest : public FrontEndTest {
+ protected:
+  void fill(const std::string& image, const std::string& destination) {
+    SetWindowTextA(form1(form1::Text1), image.c_str());
+    SetWindowTextA(form1(form1::Text2), destination.c_str());
+  }
+  void checks(int c1, int c2, int c3) {
+    set_check(form1(form1::Check1), c1 != 0);
+    set_check(form1(form1::Check2), c2 != 0);
+    set_check(form1(form1::Check3), c3 != 0);
+  }
+};
+
+TEST_F(RunsTest, ExtractAllCheckBoxes) {
+  struct Row {
+    int c1, c2, c3;
+    const char* prefix;
+    int show;
+  };
+  const Row rows[] = {
+      // Each box on its own and all together (every row: core tests).
+      {0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED},    {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
+      {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED}, {0, 0, 1, "quarnex -m ", SW_SHOWMINIMIZED},
+      {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINIMIZED},
+  };
+  fill("E:\\images\\movie.pdi", "D:\\movie");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
+    checks(row.c1, row.c2, row.c3);
+    click(form1(form1::Command2));
+    ASSERT_FALSE(script_.starts.empty());
+    EXPECT_EQ(std::string(row.prefix) + "\"D:\\movie\" \"E:\\images\\movie.pdi\"",
+              script_.starts.back().command_line);
+    EXPECT_EQ(row.show, script_.starts.back().show_state);
+    EXPECT_FALSE(script_.starts.back().keep_process);
+  }
+  EXPECT_EQ(5u, script_.starts.size());
+  EXPECT_TRUE(script_.messages.empty());
+}
+
+TEST_F(RunsTest, DriveRootRuleInTheBoxItself) {
+  struct Row {
+    const char* destination;
+    const char* shown_after;
+  };
+  const Row rows[] = {
+      // the rule's cases are in the core tests; here: done in the box itself
+      {"D:\\", "D:"}, {"d:\\", "d:\\"}, {"D:\\movies\\", "D:\\movies\\"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.destination);
+    fill("E:\\a.pdi", row.destination);
+    click(form1(form1::Command2));
+    EXPECT_EQ(row.shown_after, text_of(form1(form1::Text2)));
+    EXPECT_EQ(std::string("quarnex -m \"") + row.shown_after + "\" \"E:\\a.pdi\"",
+              script_.starts.back().command_line);
+  }
+}
+
+TEST_F(RunsTest, EmptyTextsGiveEmptyQuotes) {
+  type_text(form1(form1::Text2), "x\b");  // enables the button, leaves the box empty
+  click(form1(form1::Command2));
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ("quarnex -m \"\" \"\"", script_.starts[0].command_line);
+}
+
+TEST_F(RunsTest, TwoClicksStartTwoRuns) {
+  fill("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command2));
+  click(form1(form1::Command2));
+  EXPECT_EQ(2u, script_.starts.size());
+}
+
+TEST_F(RunsTest, ConvertCheckBoxes) {
+  struct Row {
+    int c1, c2, c3;
+    const char* prefix;
+    int show;
+  };
+  const Row rows[] = {
+      {0, 0, 0, "quarnex -i ", SW_SHOWMAXIMIZED},    {1, 0, 0, "quarnex -r -i ", SW_SHOWMAXIMIZED},
+      {0, 1, 0, "quarnex -i ", SW_SHOWMAXIMIZED},    {0, 0, 1, "quarnex -i ", SW_SHOWMINIMIZED},
+      {1, 1, 1, "quarnex -r -i ", SW_SHOWMINIMIZED},
+  };
+  fill("E:\\images\\movie.pdi", "");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
+    checks(row.c1, row.c2, row.c3);
+    script_.save_answers.push_back({true, "D:\\iso\\movie"});
+    script_.message_answers.push_back(IDYES);
+    click(form1(form1::Command6));
+    ASSERT_FALSE(script_.starts.empty());
+    EXPECT_EQ(std::string(row.prefix) + "\"D:\\iso\\movie\" \"E:\\images\\movie.pdi\"",
+              script_.starts.back().command_line);
+    EXPECT_EQ(row.show, script_.starts.back().show_state);
+  }
+  EXPECT_EQ(5u, script_.starts.size());
+}
+
+TEST_F(RunsTest, SaveDialogAsTheCommonDialogShowsIt) {
+  fill("E:\\a.pdi", "");
+  script_.save_answers.push_back({true, "D:\\first.iso"});
+  script_.message_answers.push_back(IDNO);
+  click(form1(form1::Command6));
+  script_.message_answers.push_back(IDNO);
+  click(form1(form1::Command6));  // cancelled
+  ASSERT_EQ(2u, script_.save_calls.size());
+  for (const FileDialogCall& call : script_.save_calls) {
+    EXPECT_EQ(app_.form1.window, call.record.hwndOwner);
+    EXPECT_EQ(std::string("ISO-files\0*.iso\0All Files\0*.*\0\0", 31), call.filter);
+    EXPECT_EQ("(null)", call.title);        // the system's own title
+    EXPECT_EQ("(null)", call.initial_dir);  // no initial folder
+    EXPECT_EQ("(null)", call.default_ext);  // no default extension
+    EXPECT_EQ(1u, call.record.nFilterIndex);
+  }
+  EXPECT_EQ('\0', script_.save_calls[0].file_buffer[0]);  // empty until chosen once
+  EXPECT_EQ("D:\\first.iso", std::string(script_.save_calls[1].file_buffer.c_str()));
+  EXPECT_EQ("D:\\first.iso", text_of(form1(form1::Text2)));  // the cancel kept the name
+}
+
+TEST_F(RunsTest, Fat32QuestionAndYes) {
+  fill("E:\\images\\movie.pdi", "D:\\out");
+  script_.save_answers.push_back({true, "D:\\iso\\movie.iso"});
+  script_.message_answers.push_back(IDYES);
+  click(form1(form1::Command6));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ("If your filesystem is FAT32 this may cause errors due to the filesize.\r\nContinue?",
+            script_.messages[0].text);
+  EXPECT_EQ("Warning", script_.messages[0].caption);
+  EXPECT_EQ(static_cast<UINT>(MB_YESNO), script_.messages[0].type);  // 4: Yes, No, no icon
+  EXPECT_EQ(app_.form1.window, script_.messages[0].owner);
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ("quarnex -i \"D:\\iso\\movie.iso\" \"E:\\images\\movie.pdi\"",
+            script_.starts[0].command_line);
+}
+
+TEST_F(RunsTest, Fat32NoStartsNothingButTheBoxShowsTheIsoName) {
+  fill("E:\\images\\movie.pdi", "D:\\out");
+  script_.save_answers.push_back({true, "D:\\iso\\movie.iso"});
+  script_.message_answers.push_back(IDNO);
+  click(form1(form1::Command6));
+  EXPECT_TRUE(script_.starts.empty());
+  EXPECT_EQ("D:\\iso\\movie.iso", text_of(form1(form1::Text2)));
+  // A following extract-all takes that path as its destination.
+  click(form1(form1::Command2));
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ("quarnex -m \"D:\\iso\\movie.iso\" \"E:\\images\\movie.pdi\"",
+            script_.starts[0].command_line);
+}
+
+TEST_F(RunsTest, CancelAtFirstConversionGivesAnEmptyName) {
+  fill("E:\\images\\movie.pdi", "D:\\out");
+  script_.save_answers.push_back({false, ""});
+  script_.message_answers.push_back(IDYES);
+  click(form1(form1::Command6));
+  EXPECT_EQ("", text_of(form1(form1::Text2)));
+  ASSERT_EQ(1u, script_.starts.size());
+  EXPECT_EQ("quarnex -i \"\" \"E:\\images\\movie.pdi\"", script_.starts[0].command_line);
+}
+
+TEST_F(RunsTest, IsoNameGoesAsTypedAndNoDriveRootRule) {
+  fill("E:\\a.pdi", "");
+  script_.save_answers.push_back({true, "D:\\"});
+  script_.message_answers.push_back(IDYES);
+  click(form1(form1::Command6));
+  EXPECT_EQ("D:\\", text_of(form1(form1::Text2)));
+  EXPECT_EQ("quarnex -i \"D:\\\" \"E:\\a.pdi\"", script_.starts.back().command_line);
+}
+
+TEST_F(RunsTest, StartFailureIsReportedAndTheWindowStaysUsable) {
+  fill("E:\\a.pdi", "D:\\out");
+  script_.start_answers.push_back({false, ERROR_FILE_NOT_FOUND});
+  click(form1(form1::Command2));
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ("quarnex cannot be started:\r\n" + system_error_text(ERROR_FILE_NOT_FOUND),
+            script_.messages[0].text);
+  EXPECT_NE(std::string::npos, script_.messages[0].text.find(system_error_text(2)));
+  EXPECT_FALSE(system_error_text(2).empty());
+  EXPECT_EQ("Quarnpad", script_.messages[0].caption);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), script_.messages[0].type);
+  EXPECT_EQ(app_.form1.window, script_.messages[0].owner);
+  // Still usable: the next click starts.
+  EXPECT_TRUE(IsWindowEnabled(app_.form1.window));
+  click(form1(form1::Command2));
+  EXPECT_EQ(2u, script_.starts.size());
+  EXPECT_EQ(1u, script_.messages.size());
+}
+
+TEST_F(RunsTest, ConvertStartFailureIsReported) {
+  fill("E:\\a.pdi", "");
+  script_.save_answers.push_back({true, "D:\\x.iso"});
+  script_.message_answers.push_back(IDYES);
+  script_.start_answers.push_back({false, ERROR_ACCESS_DENIED});
+  click(form1(form1::Command6));
+  ASSERT_EQ(2u, script_.messages.size());
+  EXPECT_EQ("quarnex cannot be started:\r\n" + system_error_text(ERROR_ACCESS_DENIED),
+            script_.messages[1].text);
+}
+
+}  // namespace
+}  // namespace quarnpad

@@ -1,0 +1,93 @@
+// A platform table for the tests: the dialogs and message boxes answer from
+// a script, program starts are recorded instead of made, and every call's
+// arguments are kept for the checks.
+#pragma once
+
+#include "platform.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quarnpad {
+
+struct FileDialogCall {
+  OPENFILENAMEA record;      // as given; its pointers are only valid during the call
+  std::string filter;        // up to and including the double NUL
+  std::string file_buffer;   // all nMaxFile bytes as given
+  std::string title_buffer;  // all nMaxFileTitle bytes as given
+  std::string initial_dir;   // "(null)" when none
+  std::string title;         // "(null)" when none
+  std::string default_ext;   // "(null)" when none
+};
+
+struct DialogAnswer {
+  bool accept;
+  std::string path;
+};
+
+struct FolderCall {
+  BROWSEINFOA info;
+  std::string prompt;
+};
+
+struct FolderAnswer {
+  bool chosen;    // an item was chosen (else cancelled)
+  bool has_path;  // the item is a file-system folder
+  std::string path;
+};
+
+struct MessageCall {
+  HWND owner;
+  std::string text;
+  std::string caption;
+  UINT type;
+};
+
+struct StartCall {
+  std::string command_line;
+  int show_state;
+  bool keep_process;
+};
+
+struct StartAnswer {
+  bool started;
+  DWORD error;
+};
+
+struct Script {
+  Platform platform;
+
+  // Answers, used in order; when one runs out the default is used: dialogs
+  // cancel, message boxes answer IDOK, starts succeed, runs end with 0.
+  std::deque<DialogAnswer> open_answers;
+  std::deque<DialogAnswer> save_answers;
+  std::deque<FolderAnswer> folder_answers;
+  std::deque<int> message_answers;
+  std::deque<StartAnswer> start_answers;
+  std::deque<DWORD> run_exit_codes;
+  bool quit_during_wait = false;
+  std::function<void()> during_wait;  // runs inside the wait for a list run
+  std::string temp_folder = "C:\\scripted temp\\";
+  std::map<std::string, std::string> files;  // what read_text_file finds
+
+  // Records.
+  std::vector<FileDialogCall> open_calls;
+  std::vector<FileDialogCall> save_calls;
+  std::vector<FolderCall> folder_calls;
+  std::vector<LPCITEMIDLIST> path_calls;
+  std::vector<LPITEMIDLIST> freed_lists;
+  std::vector<MessageCall> messages;
+  std::vector<StartCall> starts;
+  std::vector<HANDLE> handed_out;  // process handles given by start_program
+  std::vector<HANDLE> waits;
+  std::vector<std::string> reads;
+  int quits = 0;
+};
+
+// Points script->platform at the scripted calls.
+void init_script(Script* script);
+
+}  // namespace quarnpad
