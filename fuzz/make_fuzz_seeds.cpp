@@ -26,8 +26,8 @@ bool write_file(const std::string& path, const void* data, size_t size) {
   return fclose(f) == 0 && ok;
 }
 
-bool write_member0(const std::string& path, const pdi_maker::ImageSpec& spec, uint64_t cut = 0) {
-  pdi_maker::Image image = pdi_maker::build_image(spec);
+bool write_member0(const std::string& path, const pdi_maker::ImageSpec& plan, uint64_t cut = 0) {
+  pdi_maker::Image image = pdi_maker::build_image(plan);
   uint64_t size = std::min(pdi_maker::stream_size(image), cut ? cut : kReachable);
   std::vector<uint8_t> bytes(size);
   pdi_maker::stream_bytes(image, 0, bytes.data(), bytes.size());
@@ -44,32 +44,32 @@ pdi_maker::FileSpec file(const std::string& id, uint64_t size, uint8_t flags = 0
 
 bool directory_seeds(const std::string& dir) {
   std::vector<std::pair<std::string, pdi_maker::ImageSpec>> seeds;
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
 
-  spec.files = pdi_maker::dvd_files(3, 700000);
-  spec.files.insert(spec.files.begin() + 2, file("HIDDEN.DAT;1", 5000, 1));
-  seeds.push_back({"dvd", spec});
+  plan.files = pdi_maker::dvd_files(3, 700000);
+  plan.files.insert(plan.files.begin() + 2, file("HIDDEN.DAT;1", 5000, 1));
+  seeds.push_back({"dvd", plan});
 
-  spec = pdi_maker::ImageSpec();
-  spec.with_subdirectory = false;
-  seeds.push_back({"empty", spec});
+  plan = pdi_maker::ImageSpec();
+  plan.with_subdirectory = false;
+  seeds.push_back({"empty", plan});
 
-  spec = pdi_maker::ImageSpec();
-  for (int i = 0; i < 120; ++i) spec.files.push_back(file("FILE" + std::to_string(i) + ".DAT;1", 100 + 997 * i));
-  spec.directory_sectors = 4;
-  seeds.push_back({"many", spec});
+  plan = pdi_maker::ImageSpec();
+  for (int i = 0; i < 120; ++i) plan.files.push_back(file("FILE" + std::to_string(i) + ".DAT;1", 100 + 997 * i));
+  plan.directory_sectors = 4;
+  seeds.push_back({"many", plan});
 
-  spec = pdi_maker::ImageSpec();
-  spec.files = {file("A", 1000), file("BB", 2048), file("CCC;1", 5000, 0), file("ASSOC;1", 10, 4),
+  plan = pdi_maker::ImageSpec();
+  plan.files = {file("A", 1000), file("BB", 2048), file("CCC;1", 5000, 0), file("ASSOC;1", 10, 4),
                 file(std::string(221, 'L'), 4096), file("x.y.;12", 0), file("NOVERSION.", 3)};
-  spec.directory_sectors = 10;
-  spec.year = 2099;
-  spec.month = 12;
-  spec.day = 31;
-  spec.hour = 23;
-  spec.minute = 59;
-  spec.second = 59;
-  seeds.push_back({"names", spec});
+  plan.directory_sectors = 10;
+  plan.year = 2099;
+  plan.month = 12;
+  plan.day = 31;
+  plan.hour = 23;
+  plan.minute = 59;
+  plan.second = 59;
+  seeds.push_back({"names", plan});
 
   for (const auto& s : seeds)
     if (!write_member0(dir + "/" + s.first, s.second)) return false;

@@ -53,7 +53,7 @@ struct Image {
 // path tables, a root directory, the directory at 69 (".", "..", the files, the
 // subdirectory) and file data after the metadata. Files without a first_sector
 // are placed in order after the metadata, each on its own sectors.
-Image build_image(const ImageSpec& spec);
+Image build_image(const ImageSpec& plan);
 
 // The image's byte at absolute image byte position pos (0 = first byte of
 // sector 0): metadata where it lies, the content function inside a file's

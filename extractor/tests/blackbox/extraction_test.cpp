@@ -16,14 +16,14 @@ namespace {
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
 pdi_maker::ImageSpec dvd_spec(uint64_t vob_size = 700000, int vobs = 3) {
-  pdi_maker::ImageSpec spec;
-  spec.files = pdi_maker::dvd_files(vobs, vob_size);
+  pdi_maker::ImageSpec plan;
+  plan.files = pdi_maker::dvd_files(vobs, vob_size);
   pdi_maker::FileSpec hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
-  spec.files.insert(spec.files.begin() + 2, hidden);
-  return spec;
+  plan.files.insert(plan.files.begin() + 2, hidden);
+  return plan;
 }
 
 class Extraction : public ::testing::Test {
@@ -197,12 +197,12 @@ TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
   if (testing_windows_build()) GTEST_SKIP() << "the reader runs natively on the native build's image";
   // The image ends with the whole sectors of the file that starts last, so
   // that file is made of whole sectors here for the reader to find it whole.
-  pdi_maker::ImageSpec spec = dvd_spec();
+  pdi_maker::ImageSpec plan = dvd_spec();
   pdi_maker::FileSpec last;
   last.identifier = "ZZ_LAST.DAT;1";
   last.size = 3 * 2048;
-  spec.files.push_back(last);
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {500000, 900001});
+  plan.files.push_back(last);
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {500000, 900001});
   ASSERT_EQ(run({"-i", "movie", "movie"}).status, 0);
   ASSERT_EQ(run({"-m", "ours", "movie"}).status, 0);
   ASSERT_EQ(mkdir((dir / "theirs").c_str(), 0777), 0);
@@ -287,8 +287,8 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
   for (int round = 0; round < rounds; ++round) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    pdi_maker::ImageSpec spec;
-    spec.seed = static_cast<uint32_t>(rng());
+    pdi_maker::ImageSpec plan;
+    plan.seed = static_cast<uint32_t>(rng());
     int files = 1 + static_cast<int>(rng() % 8);
     uint32_t next = 80 + static_cast<uint32_t>(rng() % 20);
     for (int i = 0; i < files; ++i) {
@@ -297,9 +297,9 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
       f.size = rng() % 4 == 0 ? rng() % 2048 : rng() % 300000;
       f.first_sector = next;
       next += static_cast<uint32_t>((f.size + 2047) / 2048 + rng() % 3);
-      spec.files.push_back(f);
+      plan.files.push_back(f);
     }
-    std::shuffle(spec.files.begin(), spec.files.end(), rng);  // directory order
+    std::shuffle(plan.files.begin(), plan.files.end(), rng);  // directory order
     uint64_t total = 304 + static_cast<uint64_t>(next) * 2048;
     std::vector<uint64_t> cuts;
     uint64_t used = 0;
@@ -318,7 +318,7 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
       cuts.push_back(cut);
       used += cut;
     }
-    MadeSet set = make_set(spec, dir.path, "set.pdi", cuts);
+    MadeSet set = make_set(plan, dir.path, "set.pdi", cuts);
     bool remove = rng() % 2 == 0;
     std::vector<SectorRun> runs = all_runs(set, "o");
     Expected e = expect_runs(set, runs);
@@ -335,21 +335,21 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
 }
 
 TEST_F(Extraction, LargeRunsPrintADotPerFullStep) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   pdi_maker::FileSpec f;
   f.identifier = "EXACT.VOB;1";  // exactly 20 MiB: one step, no dot
   f.size = 0x1400000;
   f.first_sector = 100;
-  spec.files.push_back(f);
+  plan.files.push_back(f);
   f.identifier = "MORE.VOB;1";  // one sector more: one dot
   f.size = 0x1400000 + 2048;
   f.first_sector = 10341;
-  spec.files.push_back(f);
+  plan.files.push_back(f);
   f.identifier = "BIG.VOB;1";  // crosses into member 1 with more than 20 MiB on both sides
   f.size = 3 * 0x1400000 + 5000;
   f.first_sector = 20583;
-  spec.files.push_back(f);
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {304 + 2048 * (20583 + 12000) + 100});
+  plan.files.push_back(f);
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {304 + 2048 * (20583 + 12000) + 100});
   std::vector<SectorRun> runs = all_runs(set, "");
   Expected e = expect_runs(set, runs);
   RunResult r = run({"movie"});

@@ -34,14 +34,14 @@ std::string usage_text() {
 }
 
 pdi_maker::ImageSpec dvd_spec() {
-  pdi_maker::ImageSpec spec;
-  spec.files = pdi_maker::dvd_files(2, 300000);
+  pdi_maker::ImageSpec plan;
+  plan.files = pdi_maker::dvd_files(2, 300000);
   pdi_maker::FileSpec hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
-  spec.files.push_back(hidden);
-  return spec;
+  plan.files.push_back(hidden);
+  return plan;
 }
 
 class Listing : public ::testing::Test {
@@ -107,17 +107,17 @@ TEST_F(Listing, ListsTheDirectoryInItsOwnOrderAndEndsWith0) {
 }
 
 TEST_F(Listing, ListingLineLayout) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   pdi_maker::FileSpec f;
   f.identifier = "VIDEO_TS.IFO;1";
   f.size = 12288;
   f.first_sector = 300;
-  spec.files.push_back(f);
+  plan.files.push_back(f);
   f.identifier = "A";
   f.size = 1000;
   f.first_sector = 310;
-  spec.files.push_back(f);
-  make_set(spec, dir.path, "movie.pdi", {});
+  plan.files.push_back(f);
+  make_set(plan, dir.path, "movie.pdi", {});
   RunResult r = run({"-l", "movie"});
   EXPECT_EQ(r.out,
             "[extent ] File Name    Size       Date       Time\n"
@@ -126,7 +126,7 @@ TEST_F(Listing, ListingLineLayout) {
 }
 
 TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   // Directory order differs from the order of first sectors.
   const char* names[] = {"B.IFO;1", "A.IFO;1", "C.VOB;1"};
   const uint32_t sectors[] = {500, 400, 600};
@@ -136,9 +136,9 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
     f.identifier = names[i];
     f.first_sector = sectors[i];
     f.size = sizes[i];
-    spec.files.push_back(f);
+    plan.files.push_back(f);
   }
-  make_set(spec, dir.path, "movie.pdi", {});
+  make_set(plan, dir.path, "movie.pdi", {});
   struct Case {
     const char* option;
     const char* content;
@@ -160,9 +160,9 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
 }
 
 TEST_F(Listing, EmptyDirectoryListsNothingAndExtractionStops) {
-  pdi_maker::ImageSpec spec;  // only ".", ".." and the subdirectory
-  spec.with_subdirectory = true;
-  make_set(spec, dir.path, "movie.pdi", {});
+  pdi_maker::ImageSpec plan;  // only ".", ".." and the subdirectory
+  plan.with_subdirectory = true;
+  make_set(plan, dir.path, "movie.pdi", {});
   RunResult r = run({"-gb", "list.txt", "movie"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "[extent ] File Name    Size       Date       Time\n");

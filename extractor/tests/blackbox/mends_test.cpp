@@ -48,19 +48,19 @@ class Mends : public ::testing::Test {
 };
 
 TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   std::vector<std::string> unsafe = {"../ESCAPE.DAT;1", "A/B.DAT;1", "..;1", ";1", ".;1"};
   if (testing_windows_build()) {
     unsafe.push_back("A\\B.DAT;1");
     unsafe.push_back("C:X.DAT;1");
   }
-  spec.files.push_back(file("GOOD.DAT;1", 10000));
-  for (const std::string& name : unsafe) spec.files.push_back(file(name, 5000));
-  spec.files.push_back(file("LAST.DAT;1", 7000));
+  plan.files.push_back(file("GOOD.DAT;1", 10000));
+  for (const std::string& name : unsafe) plan.files.push_back(file(name, 5000));
+  plan.files.push_back(file("LAST.DAT;1", 7000));
   ASSERT_EQ(mkdir((dir / "sub").c_str(), 0777), 0);
   ScratchDir set_dir;
   std::swap(dir.path, set_dir.path);
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {170000});
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {170000});
   std::swap(dir.path, set_dir.path);
   // The set lies beside the output folder, so that "../" would reach it.
   RunResult r = run_quarnex(set_dir.path, {"-r", "-m", "out", "movie"});
@@ -85,9 +85,9 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
 }
 
 TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
-  pdi_maker::ImageSpec spec;
-  spec.files.push_back(file("VIDEO_TS.IFO;1", 12288));
-  make_set(spec, dir.path, "movie.pdi", {});
+  pdi_maker::ImageSpec plan;
+  plan.files.push_back(file("VIDEO_TS.IFO;1", 12288));
+  make_set(plan, dir.path, "movie.pdi", {});
   std::string long_dir(990, 'd');
   RunResult r = run({"-d", long_dir, "movie"});
   EXPECT_EQ(r.status, 1);
@@ -104,11 +104,11 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
     folder += (folder.empty() ? "" : "/") + std::string(180, 'a' + i);
     ASSERT_EQ(mkdir((dir / folder).c_str(), 0777), 0);
   }
-  pdi_maker::ImageSpec spec;
-  spec.files.push_back(file("A.DAT;1", 5000));
+  pdi_maker::ImageSpec plan;
+  plan.files.push_back(file("A.DAT;1", 5000));
   std::string name = folder + "/" + std::string(770 - folder.size() - 1 - 4, 'm') + ".pdi";
   ASSERT_EQ(name.size(), 770u);
-  MadeSet set = make_set(spec, dir.path, name, {});
+  MadeSet set = make_set(plan, dir.path, name, {});
   RunResult r = run({name});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, expected_listing(set.image));
@@ -117,10 +117,10 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
 }
 
 TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
-  pdi_maker::ImageSpec spec;
-  spec.files.push_back(file("A.DAT;1", 50000));
-  spec.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {200000});
+  pdi_maker::ImageSpec plan;
+  plan.files.push_back(file("A.DAT;1", 50000));
+  plan.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {200000});
   std::string before;
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
   RunResult r = run({"-r", "movie"});
@@ -146,9 +146,9 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
 // since its last flush has been flushed again.
 TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
   if (testing_windows_build()) GTEST_SKIP() << "traced natively";
-  pdi_maker::ImageSpec spec;
-  spec.files = pdi_maker::dvd_files(3, 600000);
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {300000, 700001, 500000});
+  pdi_maker::ImageSpec plan;
+  plan.files = pdi_maker::dvd_files(3, 600000);
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {300000, 700001, 500000});
   std::string program = getenv("QUARNEX_PROGRAM");
   std::string command = "cd '" + dir.path + "' && strace -f -qq -o trace.txt -e trace=openat,open,write,copy_file_range,fsync,fdatasync,unlink,unlinkat '" +
                         program + "' -x movie < /dev/null > /dev/null 2>&1";
@@ -184,13 +184,13 @@ namespace {
 // A file inside another file's run cannot be read once the chain has moved
 // past its start; with -r its member would be gone. Every member stays.
 TEST_F(Mends, OverlappingFilesKeepEveryMember) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   pdi_maker::FileSpec a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
   a.first_sector = 100;
   b.first_sector = 120;
   c.first_sector = 200;
-  spec.files = {a, b, c};
-  MadeSet set = make_set(spec, dir.path, "movie.pdi", {304 + 130 * 2048 + 7});
+  plan.files = {a, b, c};
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {304 + 130 * 2048 + 7});
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 
-MadeSet make_set(const pdi_maker::ImageSpec& spec, const std::string& folder,
+MadeSet make_set(const pdi_maker::ImageSpec& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts) {
   MadeSet set;
-  set.image = pdi_maker::build_image(spec);
+  set.image = pdi_maker::build_image(plan);
   set.folder = folder;
   set.set_name = set_name;
   std::string error;

@@ -73,7 +73,7 @@ TEST_F(DiskFull, WritesThatFailAtOnce) {
 // Deleting a member first flushes the output being written; an output that
 // cannot be flushed keeps the member.
 TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   pdi_maker::FileSpec a, z;
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
@@ -81,8 +81,8 @@ TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
   z.identifier = "Z.DAT;1";  // no whole sector: nothing is written, but the chain moves on
   z.first_sector = 300;
   z.size = 100;
-  spec.files = {a, z};
-  MadeSet set = make_set(spec, dir.path, "set.pdi", {304 + 250 * 2048});
+  plan.files = {a, z};
+  MadeSet set = make_set(plan, dir.path, "set.pdi", {304 + 250 * 2048});
   full("Z.DAT");
   RunResult r = run_quarnex(dir.path, {"-r", "-d", "out", "set"});
   EXPECT_EQ(r.status, 1);

@@ -21,8 +21,8 @@ using Clock = std::chrono::steady_clock;
 // A DVD-like set of 3 to 8 files with gaps, cut into 2 to 7 members, some
 // cuts on sector boundaries and some inside sectors.
 MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
-  pdi_maker::ImageSpec spec;
-  spec.seed = static_cast<uint32_t>(rng());
+  pdi_maker::ImageSpec plan;
+  plan.seed = static_cast<uint32_t>(rng());
   uint32_t next = 80 + static_cast<uint32_t>(rng() % 10);
   int files = 3 + static_cast<int>(rng() % 6);
   for (int i = 0; i < files; ++i) {
@@ -31,7 +31,7 @@ MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
     f.size = rng() % 6 == 0 ? rng() % 3000 : 50000 + rng() % 450000;
     f.first_sector = next;
     next += static_cast<uint32_t>((f.size + 2047) / 2048 + rng() % 4);
-    spec.files.push_back(f);
+    plan.files.push_back(f);
   }
   uint64_t total = 304 + static_cast<uint64_t>(next) * 2048;
   std::vector<uint64_t> cuts;
@@ -45,7 +45,7 @@ MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
     cuts.push_back(cut);
     used += cut;
   }
-  return make_set(spec, folder, "movie.pdi", cuts);
+  return make_set(plan, folder, "movie.pdi", cuts);
 }
 
 TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {

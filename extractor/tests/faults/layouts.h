@@ -17,13 +17,13 @@
 // member 2 holds the rest.
 //   A.DAT 100..149   S.DAT 250..269   B.DAT 300..499   C.DAT 600..629 (+500 bytes)
 inline MadeSet split_layout(const std::string& folder) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   auto add = [&](const char* id, uint32_t first, uint64_t size) {
     pdi_maker::FileSpec f;
     f.identifier = id;
     f.first_sector = first;
     f.size = size;
-    spec.files.push_back(f);
+    plan.files.push_back(f);
   };
   add("A.DAT;1", 100, 50 * 2048);
   add("S.DAT;1", 250, 20 * 2048);
@@ -31,13 +31,13 @@ inline MadeSet split_layout(const std::string& folder) {
   add("C.DAT;1", 600, 30 * 2048 + 500);
   uint64_t cut0 = 304 + 250 * 2048 + 1000;
   uint64_t cut1 = 304 + 400 * 2048 - cut0;
-  return make_set(spec, folder, "set.pdi", {cut0, cut1});
+  return make_set(plan, folder, "set.pdi", {cut0, cut1});
 }
 
 // Two files; member 0 ends exactly after sector 249, inside B.DAT.
 //   A.DAT 100..149   B.DAT 200..499
 inline MadeSet boundary_layout(const std::string& folder) {
-  pdi_maker::ImageSpec spec;
+  pdi_maker::ImageSpec plan;
   pdi_maker::FileSpec a;
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
@@ -46,8 +46,8 @@ inline MadeSet boundary_layout(const std::string& folder) {
   b.identifier = "B.DAT;1";
   b.first_sector = 200;
   b.size = 300 * 2048;
-  spec.files = {a, b};
-  return make_set(spec, folder, "set.pdi", {304 + 250 * 2048});
+  plan.files = {a, b};
+  return make_set(plan, folder, "set.pdi", {304 + 250 * 2048});
 }
 
 // The runs of the named files (all listed files when names is empty) as
