@@ -16,7 +16,9 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DQUARNEX_SANITIZE=ON > build/
 # ctest's pipes (a Wine helper that inherits them keeps ctest waiting); each
 # program under test then starts in a fraction of a second.
 export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all
-(wineserver -p && wine wineboot -i) > /dev/null 2>&1 < /dev/null || true
+# The prefix is made first (a server started for a prefix that does not exist
+# yet does not stay), then the persistent server and Wine's own services.
+(wine wineboot -i; wineserver -k; wineserver -p; wine wineboot) > /dev/null 2>&1 < /dev/null || true
 
 passed=0
 failed=0
