@@ -23,4 +23,5 @@ sudo_cmd=()
 [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# With recommends: Wine needs its fonts and helpers for the windows under test.
+"${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
