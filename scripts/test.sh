@@ -54,6 +54,8 @@ export QUARNEX_EXAMPLES=$root/build/examples
 rm -rf "$QUARNEX_EXAMPLES" && mkdir -p "$QUARNEX_EXAMPLES" &&
   build/native/tools/make_pdi_set "$QUARNEX_EXAMPLES/example" > /dev/null
 run_ctest windows-x86_64 build/mingw-x86_64 xvfb-run -a -s "-screen 0 1280x1024x24"
+retried=$(grep -c "starting it again" "$root/build/ctest-windows-x86_64.log" || true)
+echo "Windows programs that Wine ended before they printed anything, started again: ${retried:-0}"
 wineserver -k > /dev/null 2>&1 || true
 
 echo
