@@ -16,8 +16,8 @@
 # Usage: bench/copy.sh [--small] [--build DIR] [--dir DIR] [--runs N]
 #   --small      sets of about 64 and 256 MiB, 2 runs each (a quick check
 #                that the script works; its numbers mean little)
-#   --build DIR  build folder holding extractor/quarnex and
-#                tools/make_pdi_set (default: build/native)
+#   --build DIR  build folder holding extractor/quarnex, tools/make_pdi_set
+#                and tools/kernel_copy (default: build/native)
 #   --dir DIR    folder for the work files (default: build/); a fresh
 #                subfolder is made there and removed at the end
 #   --runs N     runs of each command (default 5; --small: 2)
