@@ -1,0 +1,188 @@
+#include "directory.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "layout.h"
+#include "names.h"
+
+namespace pdiset {
+
+namespace {
+
+// Bytes as read, followed by as many zero bytes as a walk cares to look at.
+struct Bytes {
+  const unsigned char* bytes;
+  int64_t size;
+  unsigned at(int64_t p) const { return p >= 0 && p < size ? bytes[p] : 0; }
+  uint32_t u32(int64_t p) const {
+    return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | static_cast<uint32_t>(at(p + 3)) << 24;
+  }
+};
+
+int64_t round_up_to_sector(int64_t p) { return (p + kSectorSize - 1) / kSectorSize * kSectorSize; }
+
+DirectoryRecord record_at(const Bytes& d, int64_t p) {
+  DirectoryRecord r;
+  unsigned name_length = d.at(p + 32);
+  for (unsigned i = 0; i < name_length; ++i) r.name.push_back(static_cast<char>(d.at(p + 33 + i)));
+  r.first_sector = d.u32(p + 2);
+  r.data_length = d.u32(p + 10);
+  r.year = 1900 + static_cast<int>(d.at(p + 18));
+  r.month = d.at(p + 19);
+  r.day = d.at(p + 20);
+  r.hour = d.at(p + 21);
+  r.minute = d.at(p + 22);
+  r.second = d.at(p + 23);
+  r.flags = d.at(p + 25);
+  return r;
+}
+
+// A directory's bytes read from the image: its data length rounded up to
+// whole sectors (at least one), no more than the limit.
+struct ReadDirectory {
+  std::vector<unsigned char> bytes;
+  int64_t got = 0;  // bytes the set really holds of it
+};
+
+std::optional<Failure> read_extent(const ImageSource& image, uint32_t sector, uint32_t data_length,
+                                   ReadDirectory* out) {
+  int64_t length = std::min<int64_t>(round_up_to_sector(std::max<int64_t>(data_length, 1)), kMaxDirectoryBytes);
+  out->bytes.assign(static_cast<size_t>(length), 0);
+  ReadOutcome read = image.read(int64_t{sector} * kSectorSize, out->bytes.data(), length);
+  out->got = read.bytes;
+  if (read.failure) return read.failure;
+  return std::nullopt;
+}
+
+bool is_primary_volume_descriptor(const Bytes& d) { return d.at(0) == 1 && memcmp(d.bytes + 1, "CD001", 5) == 0; }
+
+}  // namespace
+
+bool is_listed_file(const DirectoryRecord& record) {
+  return record.flags == 0 && !record.name.empty() && record.name[0] != 0;
+}
+
+std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t size, int64_t end) {
+  Bytes d{bytes, std::max<int64_t>(0, size)};
+  std::vector<DirectoryRecord> records;
+  int64_t p = 0;
+  while (p < end && d.at(p) != 0) {
+    unsigned length = d.at(p);
+    // A record whose identifier runs past its own length is not a record.
+    if (33 + d.at(p + 32) <= length) records.push_back(record_at(d, p));
+    p += length;
+    if (d.at(p) == 0) p = round_up_to_sector(p);
+  }
+  return records;
+}
+
+bool starts_with_own_record(const unsigned char* bytes, int64_t size) {
+  Bytes d{bytes, std::max<int64_t>(0, size)};
+  return d.at(0) >= 34 && d.at(32) == 1 && d.at(33) == 0;
+}
+
+// The sector after a one-sector directory usually holds file data, not more
+// records, so a directory that gives its own length ends there.
+int64_t sector69_walk_end(const unsigned char* bytes, int64_t size) {
+  if (!starts_with_own_record(bytes, size)) return kDirectoryReadSize;
+  uint32_t data_length = Bytes{bytes, std::max<int64_t>(0, size)}.u32(10);
+  if (data_length < static_cast<uint32_t>(kSectorSize)) return kDirectoryReadSize;
+  return std::min<int64_t>(round_up_to_sector(data_length), kMaxDirectoryBytes);
+}
+
+std::optional<uint32_t> volume_sectors(const ImageSource& image) {
+  unsigned char sector[kSectorSize] = {};
+  ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
+  Bytes d{sector, read.bytes};
+  if (read.failure || !is_primary_volume_descriptor(d)) return std::nullopt;
+  return d.u32(80);
+}
+
+namespace {
+
+std::string volume_identifier(const ImageSource& image) {
+  unsigned char sector[kSectorSize] = {};
+  image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
+  std::string name(reinterpret_cast<const char*>(sector + 40), 32);
+  size_t end = name.find_last_not_of(' ');
+  name.resize(end == std::string::npos ? 0 : end + 1);
+  return name.find('\0') == std::string::npos ? name : name.substr(0, name.find('\0'));
+}
+
+// The root named by the primary volume descriptor, and its VIDEO_TS
+// subdirectory when it has one. Leaves found untouched when neither can be
+// read.
+std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, FoundDirectory* found) {
+  unsigned char sector[kSectorSize] = {};
+  ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
+  if (read.failure) return read.failure;
+  Bytes pvd{sector, read.bytes};
+  if (!is_primary_volume_descriptor(pvd)) return std::nullopt;
+  const int64_t root_record = 156;
+  uint32_t root_sector = pvd.u32(root_record + 2);
+  uint32_t root_length = pvd.u32(root_record + 10);
+
+  ReadDirectory root;
+  if (std::optional<Failure> failure = read_extent(image, root_sector, root_length, &root)) return failure;
+  if (root.got == 0) return std::nullopt;  // the root lies past the set's end
+  std::vector<DirectoryRecord> records =
+      walk_records(root.bytes.data(), root.got, static_cast<int64_t>(root.bytes.size()));
+
+  for (const DirectoryRecord& r : records) {
+    if (!(r.flags & 2) || !equal_ignoring_ascii_case(r.name, "VIDEO_TS")) continue;
+    ReadDirectory video;
+    if (std::optional<Failure> failure = read_extent(image, r.first_sector, r.data_length, &video)) return failure;
+    if (video.got == 0) return std::nullopt;
+    found->source = DirectorySource::kVolumeDescriptor;
+    found->name = r.name;
+    found->sector = r.first_sector;
+    found->records = walk_records(video.bytes.data(), video.got, static_cast<int64_t>(video.bytes.size()));
+    return std::nullopt;
+  }
+  found->source = DirectorySource::kVolumeDescriptor;
+  found->name = "";
+  found->sector = root_sector;
+  found->records = std::move(records);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Failure> find_directory(const ImageSource& image, FoundDirectory* found) {
+  *found = FoundDirectory();
+  found->volume_sectors = volume_sectors(image);
+  if (found->volume_sectors) found->volume_name = volume_identifier(image);
+
+  const int64_t at69 = int64_t{kDirectorySector} * kSectorSize;
+  std::vector<unsigned char> bytes(kDirectoryReadSize, 0);
+  ReadOutcome read = image.read(at69, bytes.data(), kDirectoryReadSize);
+  if (read.failure) return read.failure;
+  int64_t got = read.bytes;
+
+  if (starts_with_own_record(bytes.data(), got)) {
+    int64_t end = sector69_walk_end(bytes.data(), got);
+    if (end > kDirectoryReadSize) {
+      // A directory longer than ten sectors is read whole.
+      bytes.resize(static_cast<size_t>(end), 0);
+      ReadOutcome more = image.read(at69 + kDirectoryReadSize, bytes.data() + kDirectoryReadSize,
+                                    end - kDirectoryReadSize);
+      if (more.failure) return more.failure;
+      if (got == kDirectoryReadSize) got += more.bytes;
+    }
+    found->source = DirectorySource::kSector69;
+    found->sector = kDirectorySector;
+    found->records = walk_records(bytes.data(), got, end);
+    return std::nullopt;
+  }
+
+  if (std::optional<Failure> failure = find_through_volume_descriptor(image, found)) return failure;
+  if (found->source == DirectorySource::kVolumeDescriptor) return std::nullopt;
+
+  found->source = DirectorySource::kNotFound;
+  found->sector = kDirectorySector;
+  found->records = walk_records(bytes.data(), got, kDirectoryReadSize);
+  return std::nullopt;
+}
+
+}  // namespace pdiset

@@ -1,0 +1,65 @@
+// A .pdi set opened for reading: every member found and measured, and the
+// image's bytes read at any offset, across members and split sectors.
+//
+// Reads are positional and keep no shared position, so one ImageSet may be
+// read from several threads at once; a read allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "failure.h"
+#include "image_source.h"
+#include "positional_file.h"
+
+namespace pdiset {
+
+struct SetMember {
+  std::string name;      // NAME.pdi, NAME.pdi01, ...
+  int64_t size = 0;      // bytes, measured when the set was opened
+  int64_t stream_start = 0;  // where its first byte lies in the set's stream
+};
+
+class ImageSet : public ImageSource {
+ public:
+  ImageSet() = default;
+  ImageSet(const ImageSet&) = delete;
+  ImageSet& operator=(const ImageSet&) = delete;
+  ImageSet(ImageSet&& other) noexcept;
+  ImageSet& operator=(ImageSet&& other) noexcept;
+  ~ImageSet() override;
+
+  // Opens set_name (the first member) and every continuation member up to
+  // the first one that cannot be opened or measured, normally the first name
+  // that does not exist. Fails only when the first member cannot be.
+  static std::optional<Failure> open(const std::string& set_name, ImageSet* set);
+
+  const std::string& set_name() const { return set_name_; }
+  const std::vector<SetMember>& members() const { return members_; }
+  // Why the set ends where it does: the first member that could not be
+  // opened (ENOENT for a name that is not there).
+  const std::optional<Failure>& end_reason() const { return end_reason_; }
+
+  // The image bytes the set holds: all members less the 304-byte header.
+  int64_t image_size() const override;
+  int64_t whole_sectors() const;
+
+  // Reads count image bytes from image byte offset (0 = the first byte of
+  // sector 0). Returns the bytes read: fewer than count only where the set
+  // ends. A member that can no longer be read, or is shorter than when the
+  // set was opened, is a failure naming that member.
+  ReadOutcome read(int64_t offset, void* buffer, int64_t count) const override;
+
+  // Closes every member (quarnex does this before it deletes any).
+  void close();
+
+ private:
+  std::string set_name_;
+  std::vector<SetMember> members_;
+  std::vector<PositionalFile> files_;
+  std::optional<Failure> end_reason_;
+};
+
+}  // namespace pdiset

@@ -1,0 +1,57 @@
+#include "member_rule.h"
+
+#include <map>
+
+namespace pdiset {
+
+namespace {
+
+std::string fold_case(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+// The chain never goes back: a file that starts before the furthest end of
+// the runs written so far needs sectors that are already behind it.
+void find_overlaps(const std::vector<const PlannedFile*>& written, std::vector<KeepFinding>* findings) {
+  const PlannedFile* reaching = nullptr;  // the run that ends last so far
+  for (const PlannedFile* file : written) {
+    if (file->sector_count == 0) continue;
+    int64_t reach = reaching ? reaching->first_sector + reaching->sector_count : 0;
+    if (reaching && file->first_sector < reach)
+      findings->push_back({KeepReason::kOverlap, file->name, reaching->name});
+    if (!reaching || file->first_sector + file->sector_count > reach) reaching = file;
+  }
+}
+
+// Two versions of a file, or names that differ only in letter case (which
+// Windows folders do not tell apart): the later output replaces the earlier.
+void find_shared_names(const std::vector<const PlannedFile*>& written, std::vector<KeepFinding>* findings) {
+  std::map<std::string, const PlannedFile*> seen;
+  for (const PlannedFile* file : written) {
+    auto found = seen.emplace(fold_case(output_file_name(file->name)), file);
+    if (!found.second) findings->push_back({KeepReason::kSharedOutputName, file->name, found.first->second->name});
+  }
+}
+
+}  // namespace
+
+MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int selection_warnings,
+                                      NameRules rules) {
+  MemberDecision decision;
+  std::vector<KeepFinding>& findings = decision.findings;
+  if (selection_warnings > 0) findings.push_back({KeepReason::kSelectionWarnings, "", ""});
+  std::vector<const PlannedFile*> written;
+  for (const PlannedFile& file : files) {
+    if (!file.selected) continue;
+    if (is_safe_output_name(output_file_name(file.name), rules)) written.push_back(&file);
+    else findings.push_back({KeepReason::kUnsafeName, file.name, ""});
+  }
+  find_overlaps(written, &findings);
+  find_shared_names(written, &findings);
+  decision.may_delete = findings.empty();
+  return decision;
+}
+
+}  // namespace pdiset

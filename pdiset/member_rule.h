@@ -1,0 +1,48 @@
+// Whether a run may delete the members of the set as it consumes them.
+//
+// Deleting a member is safe only when every byte that any selected file
+// needs from it is written before the chain leaves it; the chain only moves
+// forward. The rule lists every reason against it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "names.h"
+
+namespace pdiset {
+
+// One directory entry as a run plans to write it.
+struct PlannedFile {
+  std::string name;          // as recorded
+  int64_t first_sector = 0;
+  int64_t sector_count = 0;  // every sector holding bytes of the file
+  bool selected = true;
+};
+
+enum class KeepReason {
+  kSelectionWarnings,  // a file word named nothing: the user may have meant a file left out
+  kUnsafeName,         // a selected file is skipped: its bytes would be lost
+  kOverlap,            // a selected file starts inside an earlier one's run
+  kSharedOutputName,   // two selected files are written to one output file
+};
+
+struct KeepFinding {
+  KeepReason reason;
+  std::string name;   // the file concerned (empty for selection warnings)
+  std::string other;  // the earlier file it overlaps or shares a name with
+};
+
+struct MemberDecision {
+  bool may_delete = true;
+  std::vector<KeepFinding> findings;  // in the order of the reasons above
+};
+
+// files in ascending first sector. selection_warnings: file words that
+// matched nothing. Unsafe names are judged by rules; overlaps and shared
+// output names only among selected files with safe names.
+MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int selection_warnings,
+                                      NameRules rules);
+
+}  // namespace pdiset

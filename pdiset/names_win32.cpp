@@ -1,0 +1,7 @@
+#include "names.h"
+
+namespace pdiset {
+
+NameRules host_name_rules() { return NameRules::kWindows; }
+
+}  // namespace pdiset
