@@ -34,6 +34,7 @@ DirectoryRecord record_at(const Bytes& d, int64_t p) {
   r.hour = d.at(p + 21);
   r.minute = d.at(p + 22);
   r.second = d.at(p + 23);
+  r.gmt_offset = static_cast<signed char>(d.at(p + 24));
   r.flags = d.at(p + 25);
   return r;
 }
@@ -110,24 +111,36 @@ std::string volume_identifier(const ImageSource& image) {
   return name.find('\0') == std::string::npos ? name : name.substr(0, name.find('\0'));
 }
 
-// The root named by the primary volume descriptor, and its VIDEO_TS
-// subdirectory when it has one. Leaves found untouched when neither can be
-// read.
-std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, FoundDirectory* found) {
+// The records of the root that the primary volume descriptor names; readable
+// stays false when there is no descriptor or the root lies past the set.
+std::optional<Failure> read_root(const ImageSource& image, uint32_t* root_sector,
+                                 std::vector<DirectoryRecord>* records, bool* readable) {
+  *readable = false;
   unsigned char sector[kSectorSize] = {};
   ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
   if (read.failure) return read.failure;
   Bytes pvd{sector, read.bytes};
   if (!is_primary_volume_descriptor(pvd)) return std::nullopt;
   const int64_t root_record = 156;
-  uint32_t root_sector = pvd.u32(root_record + 2);
-  uint32_t root_length = pvd.u32(root_record + 10);
-
+  *root_sector = pvd.u32(root_record + 2);
   ReadDirectory root;
-  if (std::optional<Failure> failure = read_extent(image, root_sector, root_length, &root)) return failure;
-  if (root.got == 0) return std::nullopt;  // the root lies past the set's end
-  std::vector<DirectoryRecord> records =
-      walk_records(root.bytes.data(), root.got, static_cast<int64_t>(root.bytes.size()));
+  if (std::optional<Failure> failure = read_extent(image, *root_sector, pvd.u32(root_record + 10), &root))
+    return failure;
+  if (root.got == 0) return std::nullopt;
+  *records = walk_records(root.bytes.data(), root.got, static_cast<int64_t>(root.bytes.size()));
+  *readable = true;
+  return std::nullopt;
+}
+
+// The root named by the primary volume descriptor, and its VIDEO_TS
+// subdirectory when it has one. Leaves found untouched when neither can be
+// read.
+std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, FoundDirectory* found) {
+  uint32_t root_sector = 0;
+  std::vector<DirectoryRecord> records;
+  bool readable = false;
+  if (std::optional<Failure> failure = read_root(image, &root_sector, &records, &readable)) return failure;
+  if (!readable) return std::nullopt;
 
   for (const DirectoryRecord& r : records) {
     if (!(r.flags & 2) || !equal_ignoring_ascii_case(r.name, "VIDEO_TS")) continue;
@@ -145,6 +158,18 @@ std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, 
   found->sector = root_sector;
   found->records = std::move(records);
   return std::nullopt;
+}
+
+// The name under which the root lists the directory at sector 69, if any.
+void name_sector69(const ImageSource& image, FoundDirectory* found) {
+  uint32_t root_sector = 0;
+  std::vector<DirectoryRecord> records;
+  bool readable = false;
+  if (read_root(image, &root_sector, &records, &readable) || !readable) return;
+  for (const DirectoryRecord& r : records)
+    if ((r.flags & 2) && r.first_sector == static_cast<uint32_t>(kDirectorySector) && !r.name.empty() &&
+        r.name[0] > 1)
+      found->name = r.name;
 }
 
 }  // namespace
@@ -173,6 +198,7 @@ std::optional<Failure> find_directory(const ImageSource& image, FoundDirectory* 
     found->source = DirectorySource::kSector69;
     found->sector = kDirectorySector;
     found->records = walk_records(bytes.data(), got, end);
+    name_sector69(image, found);
     return std::nullopt;
   }
 

@@ -18,6 +18,7 @@ struct DirectoryRecord {
   uint32_t data_length = 0;
   unsigned flags = 0;     // ISO 9660 file flags; 2 = directory
   int year = 1900, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  int gmt_offset = 0;     // in 15-minute steps, -48 to 52
 };
 
 // A plain file that can be extracted: flags 0 and a name whose first byte is
@@ -46,7 +47,9 @@ enum class DirectorySource {
 
 struct FoundDirectory {
   DirectorySource source = DirectorySource::kNotFound;
-  std::string name;            // "VIDEO_TS", the root's "" or "" at sector 69
+  // The directory's own name: "VIDEO_TS" (as recorded) or "" for the root;
+  // at sector 69 the name the root gives that sector, when it gives one.
+  std::string name;
   uint32_t sector = 0;         // where the directory starts
   std::vector<DirectoryRecord> records;  // every record walked, in order
   // The volume's size in sectors from the primary volume descriptor, when
