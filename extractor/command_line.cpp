@@ -46,6 +46,7 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
     i += 2;
     return true;
   };
+  bool empty_iso_name = false;
   while (i < count && !words[i].empty() && words[i][0] == '-') {
     const std::string& word = words[i];
     if (word.size() < 2) return kShowUsage;
@@ -56,6 +57,7 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
         break;
       case 'i':
         if (!take(&o->iso_name)) return kShowUsage;
+        empty_iso_name = o->iso_name->empty();
         o->iso_name = add_default_extension(*o->iso_name, ".iso");
         break;
       case 'r':
@@ -98,5 +100,8 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
   o->image_word = static_cast<int>(i);
   bool has_file_words = i + 1 < count;
   if (has_file_words && (o->iso_name || o->list_only)) return kSelectionNotAllowed;
+  // An empty name would put the files at the root of the drive.
+  if (o->output_directory && o->output_directory->empty()) return kEmptyOutputDirectory;
+  if (empty_iso_name) return kEmptyImageName;
   return kParsed;
 }

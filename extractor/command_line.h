@@ -22,6 +22,8 @@ enum ParseResult {
   kParsed,
   kShowUsage,               // bad option, missing word, no image name
   kSelectionNotAllowed,     // file words outside extraction mode
+  kEmptyOutputDirectory,    // -d, -m or -x given an empty word
+  kEmptyImageName,          // -i given an empty word
 };
 
 ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions* options);

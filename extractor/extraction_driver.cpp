@@ -2,8 +2,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
-#include <map>
 
 #include "diagnostics.h"
 #include "engine/directory_reader.h"
@@ -12,7 +13,9 @@
 #include "engine/segment_chain.h"
 #include "file_selection.h"
 #include "member_guard.h"
-#include "output_names.h"
+#include "pdiset/member_rule.h"
+#include "pdiset/names.h"
+#include "pdiset/volume.h"
 
 static bool fits_output_path(const std::string& path) {
   return path.size() < static_cast<size_t>(kOutputPathSize);
@@ -39,81 +42,75 @@ static void prepare_output_directories(const RunOptions& o, std::optional<std::s
   }
 }
 
+static std::vector<pdiset::PlannedFile> planned_files() {
+  std::vector<pdiset::PlannedFile> files;
+  for (const FileEntry& entry : g_engine.file_table)
+    files.push_back({entry.name, entry.first_sector, pdiset::sectors_holding(static_cast<uint32_t>(entry.byte_length)),
+                     entry.select_count != 0});
+  return files;
+}
+
 // Entries whose names would leave the output directory, or cannot be names
 // at all, are never written. Returns how many selected entries that skips.
 static int skip_unsafe_names() {
   int skipped = 0;
   for (FileEntry& entry : g_engine.file_table) {
-    if (entry.select_count == 0 || is_safe_output_name(output_file_name(entry.name))) continue;
+    if (entry.select_count == 0 ||
+        pdiset::is_safe_output_name(pdiset::output_file_name(entry.name), pdiset::host_name_rules()))
+      continue;
     fprintf(stderr, "Warning: file %s has a name that cannot be written safely, skipped\n",
-            printable_name(entry.name).c_str());
+            pdiset::printable_name(entry.name).c_str());
     entry.select_count = 0;
     ++skipped;
-  }
-  if (skipped != 0 && g_engine.remove_members) {
-    fputs("cowardly clearing delete source flag\n", stderr);
-    g_engine.remove_members = false;
   }
   return skipped;
 }
 
-// The chain only moves forward, so a selected file that starts inside an
-// earlier selected file's run cannot be read once that run is done; with
-// members deleted behind the chain its bytes would be gone from the set.
-// Such images keep every member.
-static void keep_members_for_overlaps() {
-  if (!g_engine.remove_members) return;
-  const FileEntry* reaching = nullptr;  // the selected run that ends last so far
-  bool overlap = false;
-  for (const FileEntry& entry : g_engine.file_table) {
-    if (entry.select_count == 0 || entry.sector_count == 0) continue;
-    if (reaching && entry.first_sector < static_cast<int64_t>(reaching->first_sector) + reaching->sector_count) {
-      fprintf(stderr, "Warning: file %s overlaps file %s\n", printable_name(entry.name).c_str(),
-              printable_name(reaching->name).c_str());
-      overlap = true;
-    }
-    if (!reaching || static_cast<int64_t>(entry.first_sector) + entry.sector_count >
-                         static_cast<int64_t>(reaching->first_sector) + reaching->sector_count)
-      reaching = &entry;
-  }
-  if (overlap) {
-    fputs("cowardly clearing delete source flag\n", stderr);
-    g_engine.remove_members = false;
-  }
+static void clear_delete_flag() {
+  fputs("cowardly clearing delete source flag\n", stderr);
+  g_engine.remove_members = false;
 }
 
-// Two selected entries with one output name (two versions of a file, or
-// names that differ only in the case of their letters, which Windows folders
-// do not tell apart): the later one replaces the earlier one's output, so the
-// earlier one's bytes must stay in the set.
-static void keep_members_for_shared_names() {
-  if (!g_engine.remove_members) return;
-  std::map<std::string, const FileEntry*> seen;
-  bool shared = false;
-  for (const FileEntry& entry : g_engine.file_table) {
-    if (entry.select_count == 0) continue;
-    std::string key = output_file_name(entry.name);
-    for (char& c : key) c = ascii_lower(c);
-    auto found = seen.emplace(key, &entry);
-    if (found.second) continue;
-    fprintf(stderr, "Warning: files %s and %s are written to one output file\n",
-            printable_name(found.first->second->name).c_str(), printable_name(entry.name).c_str());
-    shared = true;
+// File words that named nothing: the user may have meant a file that is not
+// written, so no member is deleted.
+static void keep_members_for_selection(const pdiset::MemberDecision& decision, int warnings) {
+  if (!g_engine.remove_members || decision.findings.empty() ||
+      decision.findings[0].reason != pdiset::KeepReason::kSelectionWarnings)
+    return;
+  fprintf(stderr, "%i warnings issued during file selection.\n", warnings);
+  clear_delete_flag();
+}
+
+// Says why members are kept: the findings of the first reason that the
+// decision gives after the selection's own.
+static void keep_members(const pdiset::MemberDecision& decision) {
+  if (!g_engine.remove_members || decision.may_delete) return;
+  pdiset::KeepReason reason = pdiset::KeepReason::kSelectionWarnings;
+  for (const pdiset::KeepFinding& f : decision.findings) {
+    if (f.reason == pdiset::KeepReason::kSelectionWarnings) continue;
+    if (reason == pdiset::KeepReason::kSelectionWarnings) reason = f.reason;
+    if (f.reason != reason) break;
+    if (reason == pdiset::KeepReason::kOverlap)
+      fprintf(stderr, "Warning: file %s overlaps file %s\n", pdiset::printable_name(f.name).c_str(),
+              pdiset::printable_name(f.other).c_str());
+    if (reason == pdiset::KeepReason::kSharedOutputName)
+      fprintf(stderr, "Warning: files %s and %s are written to one output file\n",
+              pdiset::printable_name(f.other).c_str(), pdiset::printable_name(f.name).c_str());
   }
-  if (shared) {
-    fputs("cowardly clearing delete source flag\n", stderr);
-    g_engine.remove_members = false;
-  }
+  if (reason != pdiset::KeepReason::kSelectionWarnings) clear_delete_flag();
 }
 
 static void write_entry(const FileEntry& entry, const std::string& path) {
-  fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(entry.sector_count));
+  // Every sector that holds bytes of the file counts.
+  int64_t sectors = pdiset::sectors_holding(static_cast<uint32_t>(std::min<int64_t>(entry.byte_length, UINT32_MAX)));
+  if (entry.byte_length > UINT32_MAX) sectors = entry.sector_count;
+  fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(sectors));
   refuse_if_member(path.c_str());
   FileHandle out = create_for_writing(path.c_str());
   if (out == kNoFile) fatal_system_error(entry.name.c_str());
   g_engine.output_handle = out;
   g_engine.output_path = path;
-  copy_run(out, entry.first_sector, entry.sector_count);
+  copy_file_bytes(out, entry.first_sector, entry.byte_length);
   // Members are deleted only behind data that is on stable storage.
   if (g_engine.remove_members) {
     if (flush_to_disk(out) != 0) fatal_system_error("during flush of extents");
@@ -130,11 +127,16 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
     fatal_exit("");
   }
   std::vector<std::string> file_words(words.begin() + o.image_word + 1, words.end());
-  if (!file_words.empty()) select_files(file_words);
-  int skipped = o.iso_name ? 0 : skip_unsafe_names();
+  int warnings = 0;
+  if (!file_words.empty()) warnings = select_files(file_words);
+  int skipped = 0;
   if (!o.iso_name) {
-    keep_members_for_overlaps();
-    keep_members_for_shared_names();
+    pdiset::MemberDecision decision =
+        pdiset::decide_member_deletion(planned_files(), warnings, pdiset::host_name_rules());
+    keep_members_for_selection(decision, warnings);
+    if (!file_words.empty() && !any_file_selected()) fatal_exit("no files to extract, exiting.");
+    skipped = skip_unsafe_names();
+    keep_members(decision);
   }
 
   std::optional<std::string> directory = o.output_directory;
@@ -145,7 +147,7 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
 
   for (const FileEntry& entry : g_engine.file_table) {
     if (entry.select_count == 0) continue;
-    const std::string name = o.iso_name ? entry.name : output_file_name(entry.name);
+    const std::string name = o.iso_name ? entry.name : pdiset::output_file_name(entry.name);
     write_entry(entry, compose_output_path(directory, name));
   }
   close_segment_chain();

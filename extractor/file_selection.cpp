@@ -14,7 +14,7 @@ bool file_word_matches(const std::string& word, const std::string& name) {
   return word.size() == name.size() && equal_ignoring_ascii_case(word.data(), name.data(), word.size());
 }
 
-void select_files(const std::vector<std::string>& words) {
+int select_files(const std::vector<std::string>& words) {
   int warnings = 0;
   for (const std::string& word : words) {
     bool matched = false;
@@ -29,11 +29,12 @@ void select_files(const std::vector<std::string>& words) {
       ++warnings;
     }
   }
-  if (warnings != 0 && g_engine.remove_members) {
-    fprintf(stderr, "%i warnings issued during file selection.\ncowardly clearing delete source flag\n", warnings);
-    g_engine.remove_members = false;
-  }
-  int selected = 0;
-  for (FileEntry& entry : g_engine.file_table) selected += --entry.select_count;
-  if (selected == 0) fatal_exit("no files to extract, exiting.");
+  for (FileEntry& entry : g_engine.file_table) --entry.select_count;
+  return warnings;
+}
+
+bool any_file_selected() {
+  for (const FileEntry& entry : g_engine.file_table)
+    if (entry.select_count != 0) return true;
+  return false;
 }

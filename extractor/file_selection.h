@@ -8,7 +8,9 @@
 // beginning; ASCII letters compared without case.
 bool file_word_matches(const std::string& word, const std::string& name);
 
-// Sets every entry's select_count to the number of words naming it, warns
-// about words that name nothing (and then clears remove_members), and ends
-// the run when nothing is selected.
-void select_files(const std::vector<std::string>& words);
+// Sets every entry's select_count to the number of words naming it and
+// warns about words that name nothing; returns how many words did.
+int select_files(const std::vector<std::string>& words);
+
+// True when some entry of the file table is selected.
+bool any_file_selected();

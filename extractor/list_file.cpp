@@ -21,7 +21,7 @@ void write_list_file(const char* path, int format) {
   FILE* file = fopen(path, "wb");
   if (!file) fatal_system_error(path);
   for (const FileEntry& entry : g_engine.file_table) {
-    std::string record = format_list_record(format, entry.name, static_cast<int64_t>(entry.sector_count) * kSectorSize);
+    std::string record = format_list_record(format, entry.name, entry.byte_length);
     fwrite(record.data(), 1, record.size(), file);
   }
   fclose(file);

@@ -25,12 +25,16 @@ void run_quarnex(const std::vector<std::string>& words) {
     case kSelectionNotAllowed:
       fputs("individual file selection may be used only in file extraction mode\n", stderr);
       show_usage();
+    case kEmptyOutputDirectory:
+      fatal_exit("empty output directory name");
+    case kEmptyImageName:
+      fatal_exit("empty image name");
   }
   g_engine.remove_members = options.remove_members;
   g_engine.set_name = add_default_extension(words[options.image_word], ".pdi");
 
   open_image_set();
-  read_directory();
+  read_directory(options.iso_name.has_value());
   fflush(stdout);
   if (options.list_file) write_list_file(options.list_file->c_str(), options.list_format);
   if (options.list_only) exit(0);

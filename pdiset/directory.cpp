@@ -160,51 +160,55 @@ std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, 
   return std::nullopt;
 }
 
-// The name under which the root lists the directory at sector 69, if any.
-void name_sector69(const ImageSource& image, FoundDirectory* found) {
+}  // namespace
+
+VolumeFacts read_volume_facts(const ImageSource& image) {
+  VolumeFacts facts;
+  facts.volume_sectors = volume_sectors(image);
+  if (!facts.volume_sectors) return facts;
+  facts.volume_name = volume_identifier(image);
   uint32_t root_sector = 0;
   std::vector<DirectoryRecord> records;
   bool readable = false;
-  if (read_root(image, &root_sector, &records, &readable) || !readable) return;
+  if (read_root(image, &root_sector, &records, &readable) || !readable) return facts;
   for (const DirectoryRecord& r : records)
     if ((r.flags & 2) && r.first_sector == static_cast<uint32_t>(kDirectorySector) && !r.name.empty() &&
-        r.name[0] > 1)
-      found->name = r.name;
+        static_cast<unsigned char>(r.name[0]) > 1)
+      facts.sector69_name = r.name;
+  return facts;
 }
-
-}  // namespace
 
 std::optional<Failure> find_directory(const ImageSource& image, FoundDirectory* found) {
   *found = FoundDirectory();
-  found->volume_sectors = volume_sectors(image);
-  if (found->volume_sectors) found->volume_name = volume_identifier(image);
 
+  // Sector 69 is read only as far as the walk may need it: its first sector
+  // tells whether a directory starts there and how long it is.
   const int64_t at69 = int64_t{kDirectorySector} * kSectorSize;
   std::vector<unsigned char> bytes(kDirectoryReadSize, 0);
-  ReadOutcome read = image.read(at69, bytes.data(), kDirectoryReadSize);
+  ReadOutcome read = image.read(at69, bytes.data(), kSectorSize);
   if (read.failure) return read.failure;
   int64_t got = read.bytes;
+  auto read_on_to = [&](int64_t end) -> std::optional<Failure> {
+    if (got < kSectorSize || end <= kSectorSize) return std::nullopt;
+    bytes.resize(static_cast<size_t>(end), 0);
+    ReadOutcome more = image.read(at69 + kSectorSize, bytes.data() + kSectorSize, end - kSectorSize);
+    got += more.bytes;
+    return more.failure;
+  };
 
   if (starts_with_own_record(bytes.data(), got)) {
     int64_t end = sector69_walk_end(bytes.data(), got);
-    if (end > kDirectoryReadSize) {
-      // A directory longer than ten sectors is read whole.
-      bytes.resize(static_cast<size_t>(end), 0);
-      ReadOutcome more = image.read(at69 + kDirectoryReadSize, bytes.data() + kDirectoryReadSize,
-                                    end - kDirectoryReadSize);
-      if (more.failure) return more.failure;
-      if (got == kDirectoryReadSize) got += more.bytes;
-    }
+    if (std::optional<Failure> failure = read_on_to(end)) return failure;
     found->source = DirectorySource::kSector69;
     found->sector = kDirectorySector;
     found->records = walk_records(bytes.data(), got, end);
-    name_sector69(image, found);
     return std::nullopt;
   }
 
   if (std::optional<Failure> failure = find_through_volume_descriptor(image, found)) return failure;
   if (found->source == DirectorySource::kVolumeDescriptor) return std::nullopt;
 
+  if (std::optional<Failure> failure = read_on_to(kDirectoryReadSize)) return failure;
   found->source = DirectorySource::kNotFound;
   found->sector = kDirectorySector;
   found->records = walk_records(bytes.data(), got, kDirectoryReadSize);

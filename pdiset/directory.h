@@ -47,15 +47,11 @@ enum class DirectorySource {
 
 struct FoundDirectory {
   DirectorySource source = DirectorySource::kNotFound;
-  // The directory's own name: "VIDEO_TS" (as recorded) or "" for the root;
-  // at sector 69 the name the root gives that sector, when it gives one.
+  // The directory's own name as the root records it ("VIDEO_TS"); "" for
+  // the root and for the directory at sector 69.
   std::string name;
   uint32_t sector = 0;         // where the directory starts
   std::vector<DirectoryRecord> records;  // every record walked, in order
-  // The volume's size in sectors from the primary volume descriptor, when
-  // sector 16 holds one.
-  std::optional<uint32_t> volume_sectors;
-  std::string volume_name;     // its volume identifier, blanks trimmed
 };
 
 // The most bytes of one directory that are read (a hostile length asks more).
@@ -69,5 +65,14 @@ std::optional<Failure> find_directory(const ImageSource& image, FoundDirectory* 
 
 // The primary volume descriptor's volume size, when sector 16 holds one.
 std::optional<uint32_t> volume_sectors(const ImageSource& image);
+
+// What the primary volume descriptor tells beyond the directory; read only
+// by those who need it (each read is one more touch of the set).
+struct VolumeFacts {
+  std::optional<uint32_t> volume_sectors;  // none without a descriptor
+  std::string volume_name;                 // its volume identifier, blanks trimmed
+  std::string sector69_name;               // the root's name for a directory at sector 69
+};
+VolumeFacts read_volume_facts(const ImageSource& image);
 
 }  // namespace pdiset

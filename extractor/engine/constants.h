@@ -1,12 +1,15 @@
-// Sizes and places that every part of the engine agrees on.
+// Sizes and places that every part of the engine agrees on. The set
+// format's own numbers come from the shared library.
 #pragma once
 
 #include <cstdint>
 
-const int kSectorSize = 2048;             // bytes of one image sector
-const int kSetHeaderSize = 304;           // header before sector 0 in the first member
-const int64_t kDirectoryOffset = 141616;  // 304 + 69 * 2048: image sector 69
-const int kDirectoryReadSize = 20480;     // ten sectors of directory
-const int kCopyChunk = 0x1400000;         // 20 MiB: the copy buffer and one copy step
-const int kMemberNameSize = 768;          // member names, terminator included
-const int kOutputPathSize = 998;          // output paths, terminator included
+#include "pdiset/layout.h"
+
+using pdiset::kDirectoryOffset;    // image sector 69 of the first member
+using pdiset::kDirectoryReadSize;  // ten sectors of directory
+using pdiset::kSectorSize;
+using pdiset::kSetHeaderSize;
+const int kCopyChunk = 0x1400000;  // 20 MiB: the copy buffer and one copy step
+const int kMemberNameSize = 768;   // member names, terminator included
+const int kOutputPathSize = 998;   // output paths, terminator included

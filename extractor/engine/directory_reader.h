@@ -1,34 +1,21 @@
-// Reads the image's directory at image sector 69 of the first member and
-// turns its plain file records into the file table.
+// Opens the image set and reads the image's directory into the file table:
+// the directory at image sector 69, or the one the volume descriptor names.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
-// One record that the walk takes, with what the listing shows of it.
-struct DirectoryRecord {
-  std::string name;
-  int32_t first_sector;
-  uint32_t data_length;
-  int year, month, day, hour, minute, second;
-};
-
-// Walks the ISO 9660 records in bytes[0 .. bytes_read) (bytes beyond count
-// as zero) and returns the plain file records in directory order. Never
-// looks outside the bytes given.
-std::vector<DirectoryRecord> walk_directory(const unsigned char* bytes, int bytes_read);
+#include "pdiset/directory.h"
 
 // Opens the first member (set_name) into member_handle.
 void open_image_set();
 
-// Reads the directory, prints the listing on standard output, fills and
-// sorts the file table; returns the number of files.
-int read_directory();
+// Finds and reads the directory through the whole set (deleting nothing),
+// prints the listing on standard output, fills and sorts the file table;
+// returns the number of files. A conversion also reads the volume's size.
+int read_directory(bool for_conversion);
 
-// Turns row 0 into the whole-image entry for conversion to iso_name.
+// Turns row 0 into the whole-image entry for conversion to iso_name: the
+// image from sector 0 to the end of the volume, as far as the set holds it.
 void make_image_entry(const char* iso_name);
 
 // The listing's header line and the line of one record.
 void print_listing_header();
-void print_listing_line(const DirectoryRecord& record);
+void print_listing_line(const pdiset::DirectoryRecord& record);

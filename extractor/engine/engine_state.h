@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct FileEntry {
   int32_t sector_count;  // whole sectors of its data
   int32_t first_sector;  // location of the extent
   int32_t select_count;  // 0: not selected
+  int64_t byte_length;   // the data length: whole sectors, then the rest of the last one
 };
 
 struct EngineState {
@@ -37,6 +39,9 @@ struct EngineState {
   std::string held_member;                // left, kept until its split sector is written
 
   std::vector<FileEntry> file_table;
+  // What the directory read learnt of the volume, for the whole-image entry.
+  std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
+  int64_t set_whole_sectors = 0;           // whole sectors of all members present
 
   // The output file being written, flushed before any member is deleted.
   FileHandle output_handle = kNoFile;

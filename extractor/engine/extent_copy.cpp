@@ -58,10 +58,15 @@ static bool copy_split_sector(FileHandle out) {
   return true;
 }
 
+// Moves the chain to the member that holds sector s whole, or its first part.
+static void reach_sector(int64_t s) {
+  while (s > current_end()) open_next_member();
+}
+
 void copy_run(FileHandle out, int32_t first, int32_t count) {
   int64_t s = first;
   int64_t n = count;
-  while (s > current_end()) open_next_member();
+  reach_sector(s);
   while (n > 0) {
     int64_t e = current_end();
     int64_t k = s + n <= e ? n : e - s;
@@ -76,4 +81,44 @@ void copy_run(FileHandle out, int32_t first, int32_t count) {
       n -= 1;
     }
   }
+}
+
+// The first bytes of sector s (fewer than a sector): the end of a file. The
+// next member is opened only when some of these bytes lie in it.
+static void copy_sector_start(FileHandle out, int64_t s, int64_t bytes) {
+  unsigned char sector[kSectorSize];
+  reach_sector(s);
+  for (;;) {
+    const SegmentEntry& row = current_row();
+    if (seek_to(g_engine.member_handle, row.data_offset + (s - row.first_sector) * kSectorSize) < 0)
+      fatal_system_error("during skip of .pdi-data");
+    if (s < current_end()) {  // the sector lies whole in this member
+      if (read_full(g_engine.member_handle, sector, bytes) < bytes) fatal_system_error("during read of extents");
+      if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of extents");
+      return;
+    }
+    // The member ends inside sector s, or right before it.
+    int64_t first = read_full(g_engine.member_handle, sector, bytes);
+    if (first < 0) fatal_system_error("reading partial extent, first part");
+    if (first == bytes) {
+      if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of segmented extent");
+      return;
+    }
+    open_next_member(first > 0);
+    if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
+    if (first == 0) continue;  // the member ended on a sector boundary
+    int64_t rest = bytes - first;
+    if (read_full(g_engine.member_handle, sector + first, rest) < rest)
+      fatal_system_error("reading partial extent, second part");
+    if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of segmented extent");
+    release_left_member();
+    return;
+  }
+}
+
+void copy_file_bytes(FileHandle out, int32_t first, int64_t length) {
+  int64_t whole = length / kSectorSize;
+  int64_t rest = length % kSectorSize;
+  if (whole > 0) copy_run(out, first, static_cast<int32_t>(whole));
+  if (rest > 0) copy_sector_start(out, int64_t{first} + whole, rest);
 }

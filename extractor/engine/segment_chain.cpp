@@ -6,13 +6,7 @@
 #include <cstdio>
 
 #include "../diagnostics.h"
-
-std::string member_file_name(const std::string& set_name, int index) {
-  if (index == 0) return set_name;
-  char number[16];
-  snprintf(number, sizeof number, "%02i", index);
-  return set_name + number;
-}
+#include "pdiset/layout.h"
 
 static int32_t whole_sectors(int64_t bytes) {
   return bytes <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(bytes / kSectorSize, INT32_MAX));
@@ -41,8 +35,8 @@ SegmentEntry next_segment(const SegmentEntry& previous, int64_t member_size) {
   return row;
 }
 
-// Names are kept in a buffer of fixed size; a name that does not fit is an
-// error rather than a different, shortened name.
+// A member name longer than the system's names may be is an error with that
+// name, rather than a different, shortened name.
 static void check_member_name(const std::string& name) {
   if (name.size() >= static_cast<size_t>(kMemberNameSize)) fatal_error_number(name.c_str(), ENAMETOOLONG);
 }
@@ -92,7 +86,7 @@ void start_segment_chain() {
 void open_next_member(bool hold_left) {
   leave_current_member(hold_left);
   ++g_engine.member_index;
-  g_engine.member_name = member_file_name(g_engine.set_name, g_engine.member_index);
+  g_engine.member_name = pdiset::member_file_name(g_engine.set_name, g_engine.member_index);
   check_member_name(g_engine.member_name);
   g_engine.member_handle = open_for_reading(g_engine.member_name.c_str());
   if (g_engine.member_handle == kNoFile) fatal_system_error(g_engine.member_name.c_str());

@@ -8,9 +8,6 @@
 
 #include "engine_state.h"
 
-// NAME.pdi for index 0, NAME.pdi01, NAME.pdi02, ... after it.
-std::string member_file_name(const std::string& set_name, int index);
-
 // Row 0 from member 0's size: data behind the 304-byte header.
 SegmentEntry first_segment(int64_t member_size);
 // Row k from row k-1 and member k's size; the sector that row k-1's member

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/file_io.h"
 #include "file_selection.h"
 #include "list_file.h"
-#include "output_names.h"
 
 namespace {
 
@@ -42,39 +40,6 @@ TEST(ListRecord, FourFormatsWithCrLf) {
   EXPECT_EQ(format_list_record(3, "A.IFO", 6144), "A.IFO 6144\r\n");
   // Sizes of 2 GiB and more are written as the numbers they are.
   EXPECT_EQ(format_list_record(3, "BIG;1", int64_t{2097151} * 2048), "BIG;1 4294965248\r\n");
-}
-
-TEST(OutputFileName, DropsTheVersionSuffixAsReadersDo) {
-  struct Case {
-    const char* recorded;
-    const char* written;
-  };
-  const Case cases[] = {
-      {"VIDEO_TS.IFO;1", "VIDEO_TS.IFO"},
-      {"VTS_01_1.VOB;12", "VTS_01_1.VOB"},
-      {"README.;1", "README"},
-      {"README.", "README"},
-      {"NOVERSION", "NOVERSION"},
-      {"A;B", "A;B"},
-      {"A;", "A;"},
-      {"A;1;2", "A;1"},
-      {"..;1", "."},
-      {";1", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(output_file_name(c.recorded), c.written) << c.recorded;
-}
-
-TEST(OutputFileName, UnsafeNamesAreRefused) {
-  const std::string sep(1, path_separator());
-  EXPECT_TRUE(is_safe_output_name("VIDEO_TS.IFO"));
-  EXPECT_TRUE(is_safe_output_name("...x"));
-  EXPECT_FALSE(is_safe_output_name(""));
-  EXPECT_FALSE(is_safe_output_name("."));
-  EXPECT_FALSE(is_safe_output_name(".."));
-  EXPECT_FALSE(is_safe_output_name("a/b"));
-  EXPECT_FALSE(is_safe_output_name(".." + sep + "x"));
-  EXPECT_FALSE(is_safe_output_name(std::string("a\0b", 3)));
-  EXPECT_EQ(printable_name("a\x1b[2Jb\n"), "a?[2Jb?");
 }
 
 }  // namespace

@@ -51,12 +51,4 @@ TEST(SegmentChain, RowsFromMemberSizes) {
   }
 }
 
-TEST(SegmentChain, MemberNames) {
-  EXPECT_EQ(member_file_name("movie.pdi", 0), "movie.pdi");
-  EXPECT_EQ(member_file_name("movie.pdi", 1), "movie.pdi01");
-  EXPECT_EQ(member_file_name("Movie.PDI", 2), "Movie.PDI02");
-  EXPECT_EQ(member_file_name("movie.pdi", 99), "movie.pdi99");
-  EXPECT_EQ(member_file_name("movie.pdi", 100), "movie.pdi100");
-}
-
 }  // namespace

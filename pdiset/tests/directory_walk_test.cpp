@@ -1,44 +1,31 @@
-#include "engine/directory_reader.h"
+// The walk of a directory read at image sector 69: which records are taken
+// and where the walk ends.
+#include "pdiset/directory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
-#include "engine/constants.h"
+#include "pdiset/layout.h"
+#include "record_bytes.h"
 
 namespace {
 
-// Directory bytes laid out by hand, record by record.
-struct Dir {
-  std::vector<unsigned char> bytes = std::vector<unsigned char>(kDirectoryReadSize, 0);
-  size_t p = 0;
+using pdiset::DirectoryRecord;
+using pdiset::kDirectoryReadSize;
+using pdiset::kSectorSize;
+using pdiset_test::Dir;
 
-  static void put32(unsigned char* at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
-  }
-  // Appends a record; length 0 means the natural length (33 + name + pad).
-  size_t add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned flags = 0,
-             unsigned length = 0) {
-    unsigned natural = 33 + name.size() + (name.size() % 2 == 0);
-    if (length == 0) length = natural;
-    unsigned char* r = bytes.data() + p;
-    r[0] = static_cast<unsigned char>(length);
-    put32(r + 2, extent);
-    put32(r + 10, data_length);
-    r[18] = 103; r[19] = 2; r[20] = 7; r[21] = 9; r[22] = 5; r[23] = 3;
-    r[25] = static_cast<unsigned char>(flags);
-    r[32] = static_cast<unsigned char>(name.size());
-    memcpy(r + 33, name.data(), std::min<size_t>(name.size(), bytes.size() - p - 33));
-    size_t at = p;
-    p += length;
-    return at;
-  }
-  void own_and_parent(uint32_t own_length) {
-    add(std::string(1, '\0'), 69, own_length, 2);
-    add(std::string(1, '\1'), 20, 2048, 2);
-  }
-  void next_sector() { p = (p + kSectorSize - 1) / kSectorSize * kSectorSize; }
-};
+// The listed files of the ten sectors read at sector 69, of which the first
+// bytes_read were there.
+std::vector<DirectoryRecord> walk_directory(const unsigned char* bytes, int bytes_read) {
+  int64_t size = std::max(0, std::min(bytes_read, kDirectoryReadSize));
+  std::vector<DirectoryRecord> listed;
+  for (const DirectoryRecord& r : pdiset::walk_records(bytes, size, pdiset::sector69_walk_end(bytes, size)))
+    if (pdiset::is_listed_file(r)) listed.push_back(r);
+  return listed;
+}
 
 std::vector<std::string> names(const Dir& d, int read = kDirectoryReadSize) {
   std::vector<std::string> out;

@@ -1,0 +1,58 @@
+// Whether members may be deleted, and every reason against it.
+#include "pdiset/member_rule.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using pdiset::KeepReason;
+using pdiset::NameRules;
+using pdiset::PlannedFile;
+
+struct Case {
+  const char* what;
+  std::vector<PlannedFile> files;
+  int warnings;
+  NameRules rules;
+  std::vector<std::pair<KeepReason, std::string>> findings;  // reason and file concerned
+};
+
+TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
+  const Case cases[] = {
+      {"plain run", {{"A;1", 100, 2, true}, {"B;1", 102, 3, true}}, 0, NameRules::kPosix, {}},
+      {"selection warnings", {{"A;1", 100, 2, true}}, 2, NameRules::kPosix, {{KeepReason::kSelectionWarnings, ""}}},
+      {"unsafe selected name", {{"..;1", 100, 2, true}, {"B;1", 102, 1, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kUnsafeName, "..;1"}}},
+      {"unsafe name not selected", {{"..;1", 100, 2, false}, {"B;1", 102, 1, true}}, 0, NameRules::kPosix, {}},
+      {"backslash: unsafe on Windows only", {{"A\\B;1", 100, 1, true}}, 0, NameRules::kWindows,
+       {{KeepReason::kUnsafeName, "A\\B;1"}}},
+      {"backslash on Linux", {{"A\\B;1", 100, 1, true}}, 0, NameRules::kPosix, {}},
+      {"overlap", {{"A;1", 100, 10, true}, {"B;1", 105, 2, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kOverlap, "B;1"}}},
+      {"inside a run that ended earlier still overlaps the furthest",
+       {{"A;1", 100, 10, true}, {"B;1", 101, 1, true}, {"C;1", 105, 1, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kOverlap, "B;1"}, {KeepReason::kOverlap, "C;1"}}},
+      {"touching runs do not overlap", {{"A;1", 100, 10, true}, {"B;1", 110, 1, true}}, 0, NameRules::kPosix, {}},
+      {"empty file inside a run", {{"A;1", 100, 10, true}, {"E;1", 104, 0, true}}, 0, NameRules::kPosix, {}},
+      {"overlap with an unselected file", {{"A;1", 100, 10, false}, {"B;1", 105, 2, true}}, 0, NameRules::kPosix, {}},
+      {"two versions share a name", {{"A;1", 100, 1, true}, {"A;2", 101, 1, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kSharedOutputName, "A;2"}}},
+      {"names differing in case share one", {{"abc;1", 100, 1, true}, {"ABC;1", 101, 1, true}}, 0,
+       NameRules::kPosix, {{KeepReason::kSharedOutputName, "ABC;1"}}},
+      {"every reason at once",
+       {{"A;1", 100, 10, true}, {"a;1", 105, 1, true}, {"/;1", 200, 1, true}}, 1, NameRules::kPosix,
+       {{KeepReason::kSelectionWarnings, ""},
+        {KeepReason::kUnsafeName, "/;1"},
+        {KeepReason::kOverlap, "a;1"},
+        {KeepReason::kSharedOutputName, "a;1"}}},
+  };
+  for (const Case& c : cases) {
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules);
+    std::vector<std::pair<KeepReason, std::string>> findings;
+    for (const pdiset::KeepFinding& f : decision.findings) findings.push_back({f.reason, f.name});
+    EXPECT_EQ(findings, c.findings) << c.what;
+    EXPECT_EQ(decision.may_delete, c.findings.empty()) << c.what;
+  }
+}
+
+}  // namespace
