@@ -25,14 +25,15 @@ static std::string directory_for_image(const std::string& image) {
   return image;
 }
 
-static int list_format_of(char letter) {
+// Whether letter names a list format, and which.
+static bool list_format_of(char letter, ListFormat* format) {
   switch (ascii_lower(letter)) {
-    case 'l': return 0;
-    case 's': return 1;
-    case 'f': return 2;
-    case 'b': return 3;
+    case 'l': *format = kListNames; return true;
+    case 's': *format = kListNameCommaSize; return true;
+    case 'f': *format = kListNameThenSize; return true;
+    case 'b': *format = kListNameBlankSize; return true;
   }
-  return -1;
+  return false;
 }
 
 ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions* o) {
@@ -83,8 +84,8 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
         ++i;
         break;
       case 'g': {
-        int format = word.size() >= 3 ? list_format_of(word[2]) : -1;
-        if (format < 0 || !take(&o->list_file)) return kShowUsage;
+        ListFormat format = kListNames;
+        if (word.size() < 3 || !list_format_of(word[2], &format) || !take(&o->list_file)) return kShowUsage;
         o->list_only = true;
         o->list_format = format;
         break;

@@ -6,6 +6,14 @@
 #include <string>
 #include <vector>
 
+// The list file's line formats, by their -g letters l, s, f and b.
+enum ListFormat {
+  kListNames = 0,          // l: the name
+  kListNameCommaSize = 1,  // s: name,size
+  kListNameThenSize = 2,   // f: the name, then the size on a line of its own
+  kListNameBlankSize = 3,  // b: name size (what the front end reads)
+};
+
 struct RunOptions {
   bool list_only = false;
   bool make_directory = false;
@@ -14,7 +22,7 @@ struct RunOptions {
   std::optional<std::string> output_directory;
   std::optional<std::string> iso_name;
   std::optional<std::string> list_file;
-  int list_format = 0;  // 0 l, 1 s, 2 f, 3 b
+  ListFormat list_format = kListNames;
   int image_word = -1;  // index of the image name among the words
 };
 

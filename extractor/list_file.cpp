@@ -6,17 +6,18 @@
 #include "engine/engine_state.h"
 #include "member_guard.h"
 
-std::string format_list_record(int format, const std::string& name, int64_t size) {
+std::string format_list_record(ListFormat format, const std::string& name, int64_t size) {
   const std::string size_text = std::to_string(size);
   switch (format) {
-    case 0: return name + "\r\n";
-    case 1: return name + "," + size_text + "\r\n";
-    case 2: return name + "\r\n" + size_text + "\r\n";
-    default: return name + " " + size_text + "\r\n";
+    case kListNames: return name + "\r\n";
+    case kListNameCommaSize: return name + "," + size_text + "\r\n";
+    case kListNameThenSize: return name + "\r\n" + size_text + "\r\n";
+    case kListNameBlankSize: break;
   }
+  return name + " " + size_text + "\r\n";
 }
 
-void write_list_file(const char* path, int format) {
+void write_list_file(const char* path, ListFormat format) {
   refuse_if_member(path);
   FILE* file = fopen(path, "wb");
   if (!file) fatal_system_error(path);

@@ -16,39 +16,39 @@ TEST(ParseCommandLine, OptionsAndTheirWords) {
     const char* output_directory;  // nullptr: none
     const char* iso_name;
     const char* list_file;
-    int list_format;
+    ListFormat list_format;
     int image_word;
   };
   const Case cases[] = {
-      {{"movie"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 1},
-      {{"-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
-      {{"-L", "MOVIE.PDI"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
-      {{"-list", "-Verbose", "movie"}, true, false, true, false, nullptr, nullptr, nullptr, 0, 3},
-      {{"-lx", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 2},
-      {{"-i", "out", "movie"}, false, false, false, false, nullptr, "out.iso", nullptr, 0, 3},
-      {{"-i", "OUT.ISO", "movie"}, false, false, false, false, nullptr, "OUT.ISO", nullptr, 0, 3},
-      {{"-i", "a", "-i", "b.iso", "movie"}, false, false, false, false, nullptr, "b.iso", nullptr, 0, 5},
-      {{"-r", "-d", "out", "movie"}, false, false, false, true, "out", nullptr, nullptr, 0, 4},
-      {{"-d", "a", "-m", "b", "movie"}, false, true, false, false, "b", nullptr, nullptr, 0, 5},
-      {{"-m", "b", "-d", "a", "movie"}, false, true, false, false, "a", nullptr, nullptr, 0, 5},
+      {{"movie"}, false, false, false, false, nullptr, nullptr, nullptr, kListNames, 1},
+      {{"-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, kListNames, 2},
+      {{"-L", "MOVIE.PDI"}, true, false, false, false, nullptr, nullptr, nullptr, kListNames, 2},
+      {{"-list", "-Verbose", "movie"}, true, false, true, false, nullptr, nullptr, nullptr, kListNames, 3},
+      {{"-lx", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, kListNames, 2},
+      {{"-i", "out", "movie"}, false, false, false, false, nullptr, "out.iso", nullptr, kListNames, 3},
+      {{"-i", "OUT.ISO", "movie"}, false, false, false, false, nullptr, "OUT.ISO", nullptr, kListNames, 3},
+      {{"-i", "a", "-i", "b.iso", "movie"}, false, false, false, false, nullptr, "b.iso", nullptr, kListNames, 5},
+      {{"-r", "-d", "out", "movie"}, false, false, false, true, "out", nullptr, nullptr, kListNames, 4},
+      {{"-d", "a", "-m", "b", "movie"}, false, true, false, false, "b", nullptr, nullptr, kListNames, 5},
+      {{"-m", "b", "-d", "a", "movie"}, false, true, false, false, "a", nullptr, nullptr, kListNames, 5},
       // A taken word is used unchanged even when it begins with "-".
-      {{"-d", "-l", "movie"}, false, false, false, false, "-l", nullptr, nullptr, 0, 3},
-      {{"-x", "movie"}, false, true, true, true, "movie", nullptr, nullptr, 0, 2},
-      {{"-x", "movie.PDI"}, false, true, true, true, "movie", nullptr, nullptr, 0, 2},
-      {{"-x", ".pdi"}, false, true, true, true, ".pdi", nullptr, nullptr, 0, 2},
-      {{"-x", "dir/movie.pdi"}, false, true, true, true, "dir/movie", nullptr, nullptr, 0, 2},
-      {{"-gb", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", 3, 3},
-      {{"-GB", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", 3, 3},
-      {{"-gl", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 0, 3},
-      {{"-gs", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 1, 3},
-      {{"-gFxyz", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", 2, 3},
-      {{"-gs", "a", "-gb", "b", "movie"}, true, false, false, false, nullptr, nullptr, "b", 3, 5},
-      {{"-n", "foo", "-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, 0, 4},
-      {{"-n", "-x", "movie"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 3},
+      {{"-d", "-l", "movie"}, false, false, false, false, "-l", nullptr, nullptr, kListNames, 3},
+      {{"-x", "movie"}, false, true, true, true, "movie", nullptr, nullptr, kListNames, 2},
+      {{"-x", "movie.PDI"}, false, true, true, true, "movie", nullptr, nullptr, kListNames, 2},
+      {{"-x", ".pdi"}, false, true, true, true, ".pdi", nullptr, nullptr, kListNames, 2},
+      {{"-x", "dir/movie.pdi"}, false, true, true, true, "dir/movie", nullptr, nullptr, kListNames, 2},
+      {{"-gb", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", kListNameBlankSize, 3},
+      {{"-GB", "list.txt", "movie"}, true, false, false, false, nullptr, nullptr, "list.txt", kListNameBlankSize, 3},
+      {{"-gl", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", kListNames, 3},
+      {{"-gs", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", kListNameCommaSize, 3},
+      {{"-gFxyz", "a", "movie"}, true, false, false, false, nullptr, nullptr, "a", kListNameThenSize, 3},
+      {{"-gs", "a", "-gb", "b", "movie"}, true, false, false, false, nullptr, nullptr, "b", kListNameBlankSize, 5},
+      {{"-n", "foo", "-l", "movie"}, true, false, false, false, nullptr, nullptr, nullptr, kListNames, 4},
+      {{"-n", "-x", "movie"}, false, false, false, false, nullptr, nullptr, nullptr, kListNames, 3},
       // Everything after the image name is a file word, even "-l".
-      {{"movie", "-l"}, false, false, false, false, nullptr, nullptr, nullptr, 0, 1},
-      {{"-v", "movie", "vts_01*", "x"}, false, false, true, false, nullptr, nullptr, nullptr, 0, 2},
-      {{"-l", "-i", "out", "movie"}, true, false, false, false, nullptr, "out.iso", nullptr, 0, 4},
+      {{"movie", "-l"}, false, false, false, false, nullptr, nullptr, nullptr, kListNames, 1},
+      {{"-v", "movie", "vts_01*", "x"}, false, false, true, false, nullptr, nullptr, nullptr, kListNames, 2},
+      {{"-l", "-i", "out", "movie"}, true, false, false, false, nullptr, "out.iso", nullptr, kListNames, 4},
   };
   for (const Case& c : cases) {
     RunOptions o;
@@ -94,6 +94,17 @@ TEST(ParseCommandLine, RefusesWhatTheRulesDoNotAllow) {
       {{"-i", "out", "movie", "vts_01*"}, kSelectionNotAllowed},
       {{"-l", "movie", "a"}, kSelectionNotAllowed},
       {{"-gb", "l.txt", "movie", "a"}, kSelectionNotAllowed},
+      // An empty directory or image name would write at the root of the drive.
+      {{"-d", "", "movie"}, kEmptyOutputDirectory},
+      {{"-m", "", "movie"}, kEmptyOutputDirectory},
+      {{"-m", "", "-v", "movie"}, kEmptyOutputDirectory},
+      {{"-l", "-d", "", "movie"}, kEmptyOutputDirectory},
+      {{"-x", ""}, kEmptyOutputDirectory},
+      {{"-x", ".pdi"}, kParsed},
+      {{"-d", "", "-d", "out", "movie"}, kParsed},
+      {{"-i", "", "movie"}, kEmptyImageName},
+      {{"-i", "", "-i", "a", "movie"}, kParsed},
+      {{"-i", "", "movie", "a"}, kSelectionNotAllowed},
   };
   for (const Case& c : cases) {
     RunOptions o;

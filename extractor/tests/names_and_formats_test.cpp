@@ -34,12 +34,12 @@ TEST(FileWordMatches, ExactAndTrailingStarWords) {
 }
 
 TEST(ListRecord, FourFormatsWithCrLf) {
-  EXPECT_EQ(format_list_record(0, "A.IFO", 6144), "A.IFO\r\n");
-  EXPECT_EQ(format_list_record(1, "A.IFO", 6144), "A.IFO,6144\r\n");
-  EXPECT_EQ(format_list_record(2, "A.IFO", 6144), "A.IFO\r\n6144\r\n");
-  EXPECT_EQ(format_list_record(3, "A.IFO", 6144), "A.IFO 6144\r\n");
+  EXPECT_EQ(format_list_record(kListNames, "A.IFO", 6144), "A.IFO\r\n");
+  EXPECT_EQ(format_list_record(kListNameCommaSize, "A.IFO", 6144), "A.IFO,6144\r\n");
+  EXPECT_EQ(format_list_record(kListNameThenSize, "A.IFO", 6144), "A.IFO\r\n6144\r\n");
+  EXPECT_EQ(format_list_record(kListNameBlankSize, "A.IFO", 6144), "A.IFO 6144\r\n");
   // Sizes of 2 GiB and more are written as the numbers they are.
-  EXPECT_EQ(format_list_record(3, "BIG;1", int64_t{2097151} * 2048), "BIG;1 4294965248\r\n");
+  EXPECT_EQ(format_list_record(kListNameBlankSize, "BIG;1", int64_t{2097151} * 2048), "BIG;1 4294965248\r\n");
 }
 
 }  // namespace
