@@ -31,11 +31,13 @@ rm -rf "$build/seeds"
 declare -A options=(
   [directory_image]="-max_len=164144 -rss_limit_mb=4096"
   [command_line]="-max_len=512 -dict=$here/command_line.dict"
+  [image_set_reader]="-max_len=200000"
+  [extraction_plan]="-max_len=256"
 )
 results=$build/results.tsv
 : > "$results"
 failed=0
-for target in directory_image command_line; do
+for target in directory_image command_line image_set_reader extraction_plan; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus" "$build/artifacts"
   log=$build/$target.log
@@ -43,7 +45,7 @@ for target in directory_image command_line; do
   # shellcheck disable=SC2086
   "$build/${target}_fuzzer" ${options[$target]} -max_total_time="$seconds" -timeout=20 \
     -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
-    "$corpus" "$build/seeds/$target" > "$log" 2>&1
+    "$corpus" $([[ -d $build/seeds/$target ]] && echo "$build/seeds/$target") > "$log" 2>&1
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   said="no finding"
