@@ -32,7 +32,7 @@ bool attributes_of(const MountState* s, fuse_ino_t ino, struct stat* st) {
   st->st_ino = ino;
   st->st_uid = s->uid;
   st->st_gid = s->gid;
-  st->st_blksize = 1 << 20;
+  st->st_blksize = 128 * 1024;  // what readers take as their buffer size: large, yet in the cache
   if (ino == kRoot || ino == kFolder) {
     st->st_mode = S_IFDIR | 0555;
     st->st_nlink = ino == kRoot ? 3 : 2;
