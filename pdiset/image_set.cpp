@@ -107,4 +107,10 @@ ReadOutcome ImageSet::read(int64_t offset, void* buffer, int64_t count) const {
   return outcome;
 }
 
+bool ImageSet::member_unchanged(size_t index) const {
+  if (index >= members_.size() || files_.size() != members_.size()) return false;
+  return still_at_path(files_[index], members_[index].name.c_str()) &&
+         positional_size(files_[index]) >= members_[index].size;
+}
+
 }  // namespace pdiset

@@ -52,6 +52,12 @@ class ImageSet : public ImageSource {
   // set was opened, is a failure naming that member.
   ReadOutcome read(int64_t offset, void* buffer, int64_t count) const override;
 
+  // True while member index is still the file that was opened at its name
+  // and at least as long as when it was measured: false once it has been
+  // removed, replaced or cut short (its old bytes may still read from the
+  // open file, but the set no longer holds them).
+  bool member_unchanged(size_t index) const;
+
   // Closes every member (quarnex does this before it deletes any).
   void close();
 

@@ -1,0 +1,60 @@
+#include "mount_options.h"
+
+#include "pdiset/names.h"
+
+namespace quarnex_mount {
+
+const char kUsage[] =
+    "usage: quarnex-mount [options] SET[.pdi] MOUNTPOINT\n"
+    "Shows the .pdi image set SET as a read-only folder: SET.iso and the files of its directory.\n"
+    "\n"
+    "  -f             stay in the foreground\n"
+    "  -d             debug: print every FUSE request (implies -f)\n"
+    "  -o OPT[,OPT]   FUSE mount options, for example allow_other\n"
+    "  -h, --help     print this help\n"
+    "  --version      print the version\n"
+    "\n"
+    "Unmount with: fusermount3 -u MOUNTPOINT\n";
+
+std::string parse_mount_options(int argc, const char* const* argv, MountOptions* o) {
+  std::vector<std::string> operands;
+  bool options_end = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string word = argv[i];
+    if (options_end || word.empty() || word[0] != '-' || word == "-") {
+      operands.push_back(word);
+    } else if (word == "--") {
+      options_end = true;
+    } else if (word == "-h" || word == "--help") {
+      o->help = true;
+    } else if (word == "--version" || word == "-V") {
+      o->version = true;
+    } else if (word == "-f") {
+      o->foreground = true;
+    } else if (word == "-d" || word == "--debug") {
+      o->debug = true;
+      o->foreground = true;
+    } else if (word == "-o") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return "-o needs mount options";
+      o->fuse_options.push_back(argv[++i]);
+    } else if (word.compare(0, 2, "-o") == 0) {
+      o->fuse_options.push_back(word.substr(2));
+    } else {
+      return "unknown option " + word;
+    }
+  }
+  if (o->help || o->version) return "";
+  if (operands.size() < 2) return operands.empty() ? "no image set and mount point given" : "no mount point given";
+  if (operands.size() > 2) return "unexpected argument " + operands[2];
+  if (operands[0].empty()) return "empty image set name";
+  if (operands[1].empty()) return "empty mount point name";
+  o->set_name = operands[0];
+  const std::string extension = ".pdi";
+  if (o->set_name.size() < extension.size() ||
+      !pdiset::equal_ignoring_ascii_case(o->set_name.substr(o->set_name.size() - extension.size()), extension))
+    o->set_name += extension;
+  o->mount_point = operands[1];
+  return "";
+}
+
+}  // namespace quarnex_mount

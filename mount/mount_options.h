@@ -1,0 +1,25 @@
+// quarnex-mount's command line: [options] SET[.pdi] MOUNTPOINT, in the
+// conventions of other FUSE programs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quarnex_mount {
+
+struct MountOptions {
+  std::string set_name;     // the first member, ".pdi" added when missing
+  std::string mount_point;
+  bool foreground = false;  // -f
+  bool debug = false;       // -d (implies -f)
+  std::vector<std::string> fuse_options;  // the words after each -o
+  bool help = false;        // -h, --help
+  bool version = false;     // --version
+};
+
+// Parses argv[1..argc). Returns an empty string on success, else what is wrong.
+std::string parse_mount_options(int argc, const char* const* argv, MountOptions* options);
+
+extern const char kUsage[];
+
+}  // namespace quarnex_mount

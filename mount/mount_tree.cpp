@@ -1,0 +1,93 @@
+#include "mount_tree.h"
+
+#include <algorithm>
+
+#include "pdiset/layout.h"
+#include "pdiset/names.h"
+#include "pdiset/volume.h"
+
+namespace quarnex_mount {
+
+std::string set_base_name(const std::string& first_member) {
+  size_t slash = first_member.find_last_of('/');
+  std::string name = slash == std::string::npos ? first_member : first_member.substr(slash + 1);
+  if (name.size() > 4 && pdiset::equal_ignoring_ascii_case(name.substr(name.size() - 4), ".pdi"))
+    name.resize(name.size() - 4);
+  return name;
+}
+
+namespace {
+
+// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
+int64_t days_from_civil(int64_t year, int month, int day) {
+  year -= month <= 2;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+}  // namespace
+
+int64_t record_time(const pdiset::DirectoryRecord& r) {
+  if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31) return 0;
+  int64_t local = days_from_civil(r.year, r.month, r.day) * 86400 + int64_t{r.hour} * 3600 +
+                  int64_t{r.minute} * 60 + r.second;
+  // The offset is the recording's time zone in 15-minute steps east of UTC.
+  return local - int64_t{r.gmt_offset} * 15 * 60;
+}
+
+MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
+                           int64_t set_whole_sectors, int64_t set_mtime, std::vector<std::string>* notes) {
+  MountTree tree;
+  std::vector<pdiset::DirectoryRecord> listed;
+  for (const pdiset::DirectoryRecord& r : found.records)
+    if (pdiset::is_listed_file(r)) listed.push_back(r);
+
+  // The .iso covers what the conversion writes.
+  std::vector<pdiset::DirectoryRecord> by_sector = listed;
+  std::stable_sort(by_sector.begin(), by_sector.end(),
+                   [](const pdiset::DirectoryRecord& a, const pdiset::DirectoryRecord& b) {
+                     return a.first_sector < b.first_sector;
+                   });
+  pdiset::ImageExtent extent = pdiset::image_extent(by_sector, found.volume_sectors, set_whole_sectors);
+  tree.iso.name = base_name + ".iso";
+  tree.iso.size = extent.sectors * pdiset::kSectorSize;
+  tree.iso.mtime = set_mtime;
+
+  // The folder: the directory's own name, else the volume's, else the set's;
+  // a name that cannot be a folder, or is the .iso's, falls back to the next.
+  const pdiset::NameRules rules = pdiset::NameRules::kPosix;
+  for (const std::string& candidate : {found.name, found.volume_name, base_name}) {
+    if (!candidate.empty() && pdiset::is_safe_output_name(candidate, rules) && candidate != tree.iso.name) {
+      tree.folder_name = candidate;
+      break;
+    }
+  }
+  if (tree.folder_name.empty()) tree.folder_name = "files";
+  tree.folder_mtime = set_mtime;
+  if (!found.records.empty() && found.records.front().name == std::string(1, '\0'))
+    tree.folder_mtime = record_time(found.records.front());
+
+  for (const pdiset::DirectoryRecord& r : listed) {
+    std::string name = pdiset::output_file_name(r.name);
+    if (!pdiset::is_safe_output_name(name, rules)) {
+      notes->push_back("Warning: file " + pdiset::printable_name(r.name) +
+                       " has a name that cannot be written safely, left out");
+      continue;
+    }
+    MountEntry entry{name, int64_t{r.first_sector} * pdiset::kSectorSize, int64_t{r.data_length}, record_time(r)};
+    auto same = std::find_if(tree.files.begin(), tree.files.end(),
+                             [&name](const MountEntry& e) { return e.name == name; });
+    if (same != tree.files.end()) {
+      notes->push_back("Warning: two files are named " + pdiset::printable_name(name) +
+                       "; the later one in the directory is shown");
+      tree.files.erase(same);
+    }
+    tree.files.push_back(entry);
+  }
+  return tree;
+}
+
+}  // namespace quarnex_mount

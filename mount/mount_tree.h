@@ -1,0 +1,44 @@
+// What the mounted folder shows: the whole image as NAME.iso and the files of
+// the directory quarnex lists in a folder of their own, each a range of image
+// bytes. Built once before mounting; never changes afterwards.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pdiset/directory.h"
+
+namespace quarnex_mount {
+
+struct MountEntry {
+  std::string name;          // as shown in the folder
+  int64_t image_offset = 0;  // image byte where its content starts
+  int64_t size = 0;          // bytes
+  int64_t mtime = 0;         // seconds since 1970-01-01 00:00 UTC
+};
+
+struct MountTree {
+  MountEntry iso;                  // NAME.iso: image bytes 0 .. size
+  std::string folder_name;         // VIDEO_TS, or the volume's or set's name
+  int64_t folder_mtime = 0;
+  std::vector<MountEntry> files;   // in directory order, names unique
+};
+
+// The set's name as the .iso and folder take it: the last path component of
+// the first member's name, less a final ".pdi" in any letter case.
+std::string set_base_name(const std::string& first_member);
+
+// A directory record's date and time as seconds since 1970 UTC (its time
+// zone taken off); 0 for a date that is no date (month or day 0).
+int64_t record_time(const pdiset::DirectoryRecord& record);
+
+// Builds the tree. Files: the listed records under the names extraction
+// gives them; a name extraction would refuse is left out, and of two records
+// with one name the later in directory order is shown (extraction writes
+// both, the later over the earlier). set_whole_sectors bounds the .iso as the
+// conversion does. notes receives one line per record left out.
+MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
+                           int64_t set_whole_sectors, int64_t set_mtime, std::vector<std::string>* notes);
+
+}  // namespace quarnex_mount

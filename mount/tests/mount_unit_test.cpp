@@ -1,0 +1,317 @@
+// The parts of quarnex-mount that need no mount: its command line, the tree
+// it shows (names, sizes, times, the .iso's length) and the guarded reads of
+// a real set on disk, whose expected bytes come from the maker's image.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "guarded_reader.h"
+#include "mount_options.h"
+#include "mount_tree.h"
+#include "pdi_maker.h"
+#include "pdi_test_util.h"
+#include "pdiset/image_set.h"
+
+namespace {
+
+using quarnex_mount::MountEntry;
+using quarnex_mount::MountOptions;
+
+MountOptions parsed(std::vector<const char*> words, std::string* error) {
+  words.insert(words.begin(), "quarnex-mount");
+  MountOptions o;
+  *error = quarnex_mount::parse_mount_options(static_cast<int>(words.size()), words.data(), &o);
+  return o;
+}
+
+TEST(MountOptions, WordsAndWhatTheyGive) {
+  struct Case {
+    std::vector<const char*> words;
+    std::string set, mount_point;
+    bool foreground, debug;
+    std::vector<std::string> fuse;
+  };
+  const Case cases[] = {
+      {{"movie", "m"}, "movie.pdi", "m", false, false, {}},
+      {{"movie.pdi", "m"}, "movie.pdi", "m", false, false, {}},
+      {{"MOVIE.PDI", "m"}, "MOVIE.PDI", "m", false, false, {}},
+      {{"dir/x.pdi01", "m"}, "dir/x.pdi01.pdi", "m", false, false, {}},
+      {{"-f", "a", "b"}, "a.pdi", "b", true, false, {}},
+      {{"a", "-d", "b"}, "a.pdi", "b", true, true, {}},
+      {{"-o", "allow_other,ro", "a", "b", "-oauto_unmount"}, "a.pdi", "b", false, false,
+       {"allow_other,ro", "auto_unmount"}},
+      {{"--", "-a", "b"}, "-a.pdi", "b", false, false, {}},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    MountOptions o = parsed(c.words, &error);
+    SCOPED_TRACE(c.words[0]);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(o.set_name, c.set);
+    EXPECT_EQ(o.mount_point, c.mount_point);
+    EXPECT_EQ(o.foreground, c.foreground);
+    EXPECT_EQ(o.debug, c.debug);
+    EXPECT_EQ(o.fuse_options, c.fuse);
+  }
+}
+
+TEST(MountOptions, MistakesAreNamed) {
+  struct Case {
+    std::vector<const char*> words;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{}, "no image set and mount point given"},
+      {{"a"}, "no mount point given"},
+      {{"a", "b", "c"}, "unexpected argument c"},
+      {{"-x", "a", "b"}, "unknown option -x"},
+      {{"a", "b", "-o"}, "-o needs mount options"},
+      {{"", "b"}, "empty image set name"},
+      {{"a", ""}, "empty mount point name"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    parsed(c.words, &error);
+    EXPECT_EQ(error, c.error);
+  }
+  std::string error;
+  EXPECT_TRUE(parsed({"--help"}, &error).help);
+  EXPECT_EQ(error, "");
+  EXPECT_TRUE(parsed({"--version"}, &error).version);
+  EXPECT_EQ(error, "");
+}
+
+TEST(MountTree, SetBaseNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"movie.pdi", "movie"}, {"/a/b/Movie.PDI", "Movie"}, {"x.pdi.pdi", "x.pdi"}, {".pdi", ".pdi"}, {"a/b", "b"}};
+  for (const auto& c : cases) EXPECT_EQ(quarnex_mount::set_base_name(c.first), c.second) << c.first;
+}
+
+TEST(MountTree, RecordTimesInUtc) {
+  struct Case {
+    int year, month, day, hour, minute, second, offset;
+    int64_t seconds;  // from date -u +%s
+  };
+  const Case cases[] = {
+      {2003, 2, 7, 9, 5, 3, 0, 1044608703},
+      {2003, 2, 7, 9, 5, 3, 4, 1044608703 - 3600},   // one hour east of UTC
+      {2003, 2, 7, 9, 5, 3, -20, 1044608703 + 18000},
+      {2000, 2, 29, 23, 59, 59, 0, 951868799},
+      {1970, 1, 1, 0, 0, 0, 0, 0},
+      {1900, 1, 1, 0, 0, 0, 0, -2208988800},
+      {2003, 0, 0, 9, 5, 3, 0, 0},  // no date
+  };
+  for (const Case& c : cases) {
+    pdiset::DirectoryRecord r;
+    r.year = c.year, r.month = c.month, r.day = c.day, r.hour = c.hour, r.minute = c.minute, r.second = c.second;
+    r.gmt_offset = c.offset;
+    EXPECT_EQ(quarnex_mount::record_time(r), c.seconds) << c.year << "-" << c.month << "-" << c.day;
+  }
+}
+
+pdiset::DirectoryRecord record(const std::string& name, uint32_t sector, uint32_t length, unsigned flags = 0) {
+  pdiset::DirectoryRecord r;
+  r.name = name;
+  r.first_sector = sector;
+  r.data_length = length;
+  r.flags = flags;
+  r.year = 2001, r.month = 5, r.day = 6, r.hour = 7;
+  return r;
+}
+
+TEST(MountTree, FilesNamesAndTheFolder) {
+  pdiset::FoundDirectory found;
+  found.name = "VIDEO_TS";
+  found.records = {record(std::string(1, '\0'), 69, 2048, 2), record(std::string(1, '\1'), 20, 2048, 2),
+                   record("B.VOB;1", 300, 5000),  record("../UP;1", 100, 10),
+                   record("A.IFO;1", 200, 2048),  record("SUB", 400, 2048, 2),
+                   record("HID;1", 500, 9, 1),    record("B.VOB;2", 310, 7),
+                   record("..;1", 120, 1),        record(std::string("C\x01;1"), 130, 0)};
+  std::vector<std::string> notes;
+  quarnex_mount::MountTree tree = quarnex_mount::build_mount_tree("movie", found, 1000, 77, &notes);
+  ASSERT_EQ(tree.files.size(), 3u);
+  // In directory order, the later B.VOB shown where it stands.
+  EXPECT_EQ(tree.files[0].name, "A.IFO");
+  EXPECT_EQ(tree.files[0].image_offset, 200 * 2048);
+  EXPECT_EQ(tree.files[0].size, 2048);
+  EXPECT_EQ(tree.files[1].name, "B.VOB");
+  EXPECT_EQ(tree.files[1].image_offset, 310 * 2048);
+  EXPECT_EQ(tree.files[1].size, 7);
+  EXPECT_EQ(tree.files[2].name, std::string("C\x01"));
+  EXPECT_EQ(tree.files[2].mtime, 989132400);  // 2001-05-06 07:00:00 UTC
+  EXPECT_EQ(notes, (std::vector<std::string>{
+                       "Warning: file ../UP;1 has a name that cannot be written safely, left out",
+                       "Warning: two files are named B.VOB; the later one in the directory is shown",
+                       "Warning: file ..;1 has a name that cannot be written safely, left out"}));
+  EXPECT_EQ(tree.folder_name, "VIDEO_TS");
+  EXPECT_EQ(tree.folder_mtime, 989132400);
+  EXPECT_EQ(tree.iso.name, "movie.iso");
+  EXPECT_EQ(tree.iso.mtime, 77);
+}
+
+TEST(MountTree, FolderNameFallsBack) {
+  struct Case {
+    std::string directory, volume, expected;
+  };
+  const Case cases[] = {
+      {"VIDEO_TS", "DISC", "VIDEO_TS"}, {"", "DISC", "DISC"},       {"", "", "movie"},
+      {"", "A/B", "movie"},             {"..", "DISC", "DISC"},      {"", "movie.iso", "movie"},
+  };
+  for (const Case& c : cases) {
+    pdiset::FoundDirectory found;
+    found.name = c.directory;
+    found.volume_name = c.volume;
+    std::vector<std::string> notes;
+    EXPECT_EQ(quarnex_mount::build_mount_tree("movie", found, 10, 0, &notes).folder_name, c.expected)
+        << c.directory << "|" << c.volume;
+  }
+}
+
+TEST(MountTree, IsoLength) {
+  // Files (sector, length), volume size, whole sectors of the set -> sectors.
+  struct Case {
+    std::vector<std::pair<uint32_t, uint32_t>> files;
+    std::optional<uint32_t> volume;
+    int64_t set_sectors, sectors;
+  };
+  const Case cases[] = {
+      {{{100, 4096}, {50, 1}}, std::nullopt, 1000, 102},  // the file that starts last ends it
+      {{{100, 4097}}, std::nullopt, 1000, 103},            // its partial sector included
+      {{{100, 4097}}, std::nullopt, 90, 103},              // no descriptor: the files alone decide
+      {{{100, 4096}}, 500u, 1000, 500},                    // the volume is longer
+      {{{100, 4096}}, 500u, 300, 300},                     // the set is shorter
+      {{{100, 4096}}, 20u, 1000, 102},                     // the volume is shorter than the files
+      {{{100, 0}, {100, 2049}}, std::nullopt, 1000, 102},  // ties in directory order: the later one
+      {{}, 40u, 1000, 40},
+  };
+  for (const Case& c : cases) {
+    pdiset::FoundDirectory found;
+    for (auto f : c.files) found.records.push_back(record("F;1", f.first, f.second));
+    found.volume_sectors = c.volume;
+    std::vector<std::string> notes;
+    EXPECT_EQ(quarnex_mount::build_mount_tree("s", found, c.set_sectors, 0, &notes).iso.size, c.sectors * 2048);
+  }
+}
+
+// A maker set on disk, opened as the mount opens it.
+class GuardedReads : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pdi_maker::ImageSpec spec;
+    spec.files = pdi_maker::dvd_files(2, 100000);
+    image = pdi_maker::build_image(spec);
+    std::string error;
+    // Cuts inside sectors, one member a single byte long.
+    names = pdi_maker::write_set(image, dir.path + "/set", {70000, 1, 130001}, &error);
+    ASSERT_EQ(names.size(), 4u) << error;
+    ASSERT_FALSE(pdiset::ImageSet::open(dir.path + "/set.pdi", &set));
+    notes = tmpfile();
+  }
+  void TearDown() override { fclose(notes); }
+  int note_lines() {
+    fflush(notes);
+    rewind(notes);
+    int lines = 0;
+    for (int c; (c = fgetc(notes)) != EOF;) lines += c == '\n';
+    return lines;
+  }
+  MountEntry whole() const { return MountEntry{"x.iso", 0, static_cast<int64_t>(image.sector_count * 2048), 0}; }
+
+  pdi_test::TempDir dir;
+  pdi_maker::Image image;
+  std::vector<std::string> names;
+  pdiset::ImageSet set;
+  FILE* notes = nullptr;
+};
+
+TEST_F(GuardedReads, MemberUnchanged) {
+  // Removed, replaced by an equal copy, cut short, grown: only the last stays.
+  EXPECT_TRUE(set.member_unchanged(0) && set.member_unchanged(1) && set.member_unchanged(2) && set.member_unchanged(3));
+  ASSERT_EQ(unlink(names[1].c_str()), 0);
+  ASSERT_EQ(system(("cp " + names[0] + " " + names[0] + ".copy && mv " + names[0] + ".copy " + names[0]).c_str()), 0);
+  ASSERT_EQ(truncate(names[2].c_str(), 100), 0);
+  FILE* grow = fopen(names[3].c_str(), "ab");
+  fputs("more", grow);
+  fclose(grow);
+  EXPECT_FALSE(set.member_unchanged(0));
+  EXPECT_FALSE(set.member_unchanged(1));
+  EXPECT_FALSE(set.member_unchanged(2));
+  EXPECT_TRUE(set.member_unchanged(3));
+  EXPECT_FALSE(set.member_unchanged(4));
+}
+
+TEST_F(GuardedReads, BytesAcrossMembersAndEnds) {
+  quarnex_mount::GuardedReader reader(set, notes, 0);
+  MountEntry iso = whole();
+  std::vector<uint8_t> buffer(300000);
+  struct Case {
+    int64_t offset, count, expected;
+  };
+  const int64_t size = iso.size;
+  const Case cases[] = {
+      {0, 300000, 300000}, {70000 - 304 - 5, 10, 10}, {69695, 1, 1}, {size - 10, 100, 10}, {size, 10, 0},
+      {size + 5000, 10, 0}, {-1, 10, 0}, {5, 0, 0},
+  };
+  for (const Case& c : cases) {
+    int64_t got = reader.read(iso, c.offset, buffer.data(), c.count);
+    ASSERT_EQ(got, c.expected) << c.offset;
+    if (got > 0) {
+      EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + got),
+                pdi_test::image_range(image, static_cast<uint64_t>(c.offset), static_cast<size_t>(got)))
+          << c.offset;
+    }
+  }
+  // A file's range: its own bytes only, never past its length.
+  MountEntry file{"f", 40 * 2048 + 3, 5000, 0};
+  EXPECT_EQ(reader.read(file, 4990, buffer.data(), 100), 10);
+  EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 10), pdi_test::image_range(image, 40 * 2048 + 3 + 4990, 10));
+  // Bytes the set does not hold are an error, not zeros.
+  MountEntry beyond{"b", size - 2048, 4096, 0};
+  EXPECT_EQ(reader.read(beyond, 0, buffer.data(), 4096), -EIO);
+  EXPECT_EQ(reader.read(beyond, 0, buffer.data(), 2048), 2048);
+  EXPECT_EQ(reader.missing_members(), 0);
+  EXPECT_EQ(note_lines(), 0);
+}
+
+TEST_F(GuardedReads, RemovedAndCutMembersFailOnceNoted) {
+  quarnex_mount::GuardedReader reader(set, notes, 0);
+  MountEntry iso = whole();
+  std::vector<uint8_t> buffer(4096);
+  EXPECT_TRUE(reader.check_entry(iso));
+  ASSERT_EQ(unlink(names[2].c_str()), 0);        // stream bytes 70001 .. 200001
+  ASSERT_EQ(truncate(names[3].c_str(), 1000), 0);  // the last member, cut short
+  const int64_t in_removed = 100000 - 304, in_first = 100, in_last_kept = 200001 - 304 + 500,
+                in_last_cut = 200001 - 304 + 2000;
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(reader.read(iso, in_removed, buffer.data(), 100), -EIO);
+    EXPECT_EQ(reader.read(iso, in_first, buffer.data(), 100), 100);
+    EXPECT_EQ(reader.read(iso, in_last_cut, buffer.data(), 100), -EIO);
+  }
+  // The kept start of the cut member still reads, as it was.
+  EXPECT_EQ(reader.read(iso, in_last_kept, buffer.data(), 100), -EIO);  // the member is noted: all of it fails
+  EXPECT_EQ(reader.read(iso, in_first, buffer.data(), 100), 100);
+  EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 100), pdi_test::image_range(image, in_first, 100));
+  EXPECT_FALSE(reader.check_entry(iso));
+  EXPECT_EQ(reader.missing_members(), 2);
+  EXPECT_EQ(note_lines(), 2);
+}
+
+TEST_F(GuardedReads, ChecksWaitForTheirInterval) {
+  // With a long interval a member found in place is trusted: its old bytes,
+  // still those of the set, read until the interval ends or a check is forced.
+  quarnex_mount::GuardedReader reader(set, notes, 3600 * 1000);
+  MountEntry iso = whole();
+  std::vector<uint8_t> buffer(100);
+  EXPECT_EQ(reader.read(iso, 100000 - 304, buffer.data(), 100), 100);
+  ASSERT_EQ(unlink(names[2].c_str()), 0);
+  EXPECT_EQ(reader.read(iso, 100000 - 304, buffer.data(), 100), 100);
+  EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.end()), pdi_test::image_range(image, 100000 - 304, 100));
+  EXPECT_FALSE(reader.check_entry(iso));
+  EXPECT_EQ(reader.read(iso, 100000 - 304, buffer.data(), 100), -EIO);
+  EXPECT_EQ(note_lines(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Third-party readers on the mounted folder, and an image mastered by
+# xorriso: the demo set and a data disc with odd file sizes, each mounted
+# from a .pdi set cut at odd places.
+# Usage: third_party_test.sh QUARNEX_MOUNT QUARNEX MAKE_PDI_SET
+set -uo pipefail
+mount_program=$1 quarnex=$2 make_pdi_set=$3
+work=$(mktemp -d /tmp/quarnex_mount_third_party.XXXXXX)
+failures=0
+mounted=()
+cleanup() {
+  for m in "${mounted[@]}"; do fusermount3 -u "$m" 2> /dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+check() {  # check WHAT COMMAND...: runs it, counts a failure
+  local what=$1
+  shift
+  if "$@" > "$work/check.log" 2>&1; then
+    echo "ok   $what"
+  else
+    echo "FAIL $what"
+    sed 's/^/     /' "$work/check.log" | head -20
+    failures=$((failures + 1))
+  fi
+}
+mount_set() {  # mount_set SET MOUNTPOINT
+  mkdir -p "$2"
+  "$mount_program" "$1" "$2" || return 1
+  mounted+=("$2")
+}
+# prefix_of_extraction OUTPUT MOUNTED: quarnex's output is the mounted file,
+# or (while quarnex writes whole sectors only) its first whole sectors.
+prefix_of_extraction() {
+  local out_size mounted_size
+  out_size=$(stat -c %s "$1") mounted_size=$(stat -c %s "$2")
+  [[ $out_size -eq $mounted_size || $out_size -eq $((mounted_size / 2048 * 2048)) ]] || {
+    echo "$1: $out_size bytes, mounted $mounted_size"
+    return 1
+  }
+  cmp -n "$out_size" "$1" "$2"
+}
+
+# iso_prefix CONVERTED MOUNTED: the same, or (while quarnex -i stops at the
+# end of the last file) whole sectors from the start of the mounted .iso.
+iso_prefix() {
+  local out_size mounted_size
+  out_size=$(stat -c %s "$1") mounted_size=$(stat -c %s "$2")
+  [[ $out_size -eq $mounted_size || ($out_size -lt $mounted_size && $((out_size % 2048)) -eq 0) ]] || {
+    echo "$1: $out_size bytes, mounted $mounted_size"
+    return 1
+  }
+  cmp -n "$out_size" "$1" "$2"
+}
+
+# The demo's set: the maker's image, quarnex's extraction and conversion.
+cd "$work"
+"$make_pdi_set" --iso image.iso example > /dev/null
+mount_set example.pdi m1 || exit 1
+check "demo: the mounted .iso is the maker's image" cmp m1/example.iso image.iso
+"$quarnex" -m out -v example < /dev/null > quarnex.log 2>&1
+"$quarnex" -i converted.iso example < /dev/null >> quarnex.log 2>&1
+for f in m1/VIDEO_TS/*; do
+  check "demo: $(basename "$f") as quarnex extracts it" prefix_of_extraction "out/VIDEO_TS/$(basename "$f")" "$f"
+done
+check "demo: quarnex -i wrote the mounted .iso" iso_prefix converted.iso m1/example.iso
+check "demo: bsdtar lists the mounted .iso" sh -c "bsdtar -tf m1/example.iso | grep -q VIDEO_TS/VTS_01_3.VOB"
+mkdir -p tar && (cd tar && bsdtar -xf ../m1/example.iso)
+for f in m1/VIDEO_TS/*; do
+  check "demo: bsdtar's $(basename "$f") equals the mounted one" cmp "tar/VIDEO_TS/$(basename "$f")" "$f"
+done
+check "demo: xorriso reads the mounted .iso" sh -c \
+  "xorriso -indev m1/example.iso -find / -name VTS_01_1.VOB 2>&1 | grep -q /VIDEO_TS/VTS_01_1.VOB"
+
+# A data disc mastered by xorriso: files of sizes 0, 1, 2047, 2048, 2049 and
+# larger odd sizes in the root, cut into a set inside sectors.
+mkdir -p disc
+for size in 0 1 2047 2048 2049 5000 123457 1048577; do
+  head -c "$size" /dev/urandom > "disc/F$size.BIN"
+done
+xorriso -as mkisofs -quiet -V ODD_SIZES -o data.img disc 2> xorriso.log || { cat xorriso.log; exit 1; }
+{ head -c 304 /dev/zero; cat data.img; } > stream
+size=$(stat -c %s stream)
+cut1=$((304 + 23 * 2048 + 777)) cut2=$((size / 2 + 1001))
+head -c "$cut1" stream > data.pdi
+tail -c +$((cut1 + 1)) stream | head -c $((cut2 - cut1)) > data.pdi01
+tail -c +$((cut2 + 1)) stream > data.pdi02
+rm stream
+mount_set data m2 || exit 1
+check "data disc: the root's files in a folder named after the volume" test -d m2/ODD_SIZES
+for f in disc/*; do
+  check "data disc: $(basename "$f") equals the original" cmp "$f" "m2/ODD_SIZES/$(basename "$f")"
+done
+check "data disc: the mounted .iso is the whole mastered image" cmp data.img m2/data.iso
+check "data disc: bsdtar lists the mounted .iso" sh -c "bsdtar -tf m2/data.iso | grep -q F123457.BIN"
+
+for m in "${mounted[@]}"; do check "unmount $m" fusermount3 -u "$m"; done
+mounted=()
+echo "$failures failed"
+[[ $failures -eq 0 ]]
