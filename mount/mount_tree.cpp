@@ -39,7 +39,8 @@ int64_t record_time(const pdiset::DirectoryRecord& r) {
 }
 
 MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
-                           int64_t set_whole_sectors, int64_t set_mtime, std::vector<std::string>* notes) {
+                           const pdiset::VolumeFacts& volume, int64_t set_whole_sectors, int64_t set_mtime,
+                           std::vector<std::string>* notes) {
   MountTree tree;
   std::vector<pdiset::DirectoryRecord> listed;
   for (const pdiset::DirectoryRecord& r : found.records)
@@ -51,15 +52,16 @@ MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDire
                    [](const pdiset::DirectoryRecord& a, const pdiset::DirectoryRecord& b) {
                      return a.first_sector < b.first_sector;
                    });
-  pdiset::ImageExtent extent = pdiset::image_extent(by_sector, found.volume_sectors, set_whole_sectors);
+  pdiset::ImageExtent extent = pdiset::image_extent(by_sector, volume.volume_sectors, set_whole_sectors);
   tree.iso.name = base_name + ".iso";
   tree.iso.size = extent.sectors * pdiset::kSectorSize;
   tree.iso.mtime = set_mtime;
 
-  // The folder: the directory's own name, else the volume's, else the set's;
+  // The folder: the directory's own name (for one at sector 69, the name the
+  // root gives it), else the volume's, else the set's;
   // a name that cannot be a folder, or is the .iso's, falls back to the next.
   const pdiset::NameRules rules = pdiset::NameRules::kPosix;
-  for (const std::string& candidate : {found.name, found.volume_name, base_name}) {
+  for (const std::string& candidate : {found.name, volume.sector69_name, volume.volume_name, base_name}) {
     if (!candidate.empty() && pdiset::is_safe_output_name(candidate, rules) && candidate != tree.iso.name) {
       tree.folder_name = candidate;
       break;

@@ -38,7 +38,10 @@ int64_t record_time(const pdiset::DirectoryRecord& record);
 // with one name the later in directory order is shown (extraction writes
 // both, the later over the earlier). set_whole_sectors bounds the .iso as the
 // conversion does. notes receives one line per record left out.
+// volume: what the volume descriptor says (its size bounds the .iso; its
+// names may name the folder).
 MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
-                           int64_t set_whole_sectors, int64_t set_mtime, std::vector<std::string>* notes);
+                           const pdiset::VolumeFacts& volume, int64_t set_whole_sectors, int64_t set_mtime,
+                           std::vector<std::string>* notes);
 
 }  // namespace quarnex_mount

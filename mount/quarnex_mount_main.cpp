@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
   struct stat first_member;
   int64_t set_mtime = stat(set_name.c_str(), &first_member) == 0 ? first_member.st_mtime : 0;
   std::vector<std::string> notes;
-  MountTree tree = build_mount_tree(set_base_name(set_name), found, set.whole_sectors(), set_mtime, &notes);
+  MountTree tree = build_mount_tree(set_base_name(set_name), found, pdiset::read_volume_facts(set),
+                                   set.whole_sectors(), set_mtime, &notes);
   for (const std::string& note : notes) fprintf(stderr, "%s\n", note.c_str());
 
   std::string problem = mount_point_problem(options.mount_point);

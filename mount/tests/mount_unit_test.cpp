@@ -131,7 +131,7 @@ TEST(MountTree, FilesNamesAndTheFolder) {
                    record("HID;1", 500, 9, 1),    record("B.VOB;2", 310, 7),
                    record("..;1", 120, 1),        record(std::string("C\x01;1"), 130, 0)};
   std::vector<std::string> notes;
-  quarnex_mount::MountTree tree = quarnex_mount::build_mount_tree("movie", found, 1000, 77, &notes);
+  quarnex_mount::MountTree tree = quarnex_mount::build_mount_tree("movie", found, {}, 1000, 77, &notes);
   ASSERT_EQ(tree.files.size(), 3u);
   // In directory order, the later B.VOB shown where it stands.
   EXPECT_EQ(tree.files[0].name, "A.IFO");
@@ -154,18 +154,21 @@ TEST(MountTree, FilesNamesAndTheFolder) {
 
 TEST(MountTree, FolderNameFallsBack) {
   struct Case {
-    std::string directory, volume, expected;
+    std::string directory, at69, volume, expected;
   };
   const Case cases[] = {
-      {"VIDEO_TS", "DISC", "VIDEO_TS"}, {"", "DISC", "DISC"},       {"", "", "movie"},
-      {"", "A/B", "movie"},             {"..", "DISC", "DISC"},      {"", "movie.iso", "movie"},
+      {"VIDEO_TS", "", "DISC", "VIDEO_TS"}, {"", "", "DISC", "DISC"},       {"", "", "", "movie"},
+      {"", "", "A/B", "movie"},             {"..", "", "DISC", "DISC"},      {"", "", "movie.iso", "movie"},
+      {"", "VIDEO_TS", "DISC", "VIDEO_TS"},
   };
   for (const Case& c : cases) {
     pdiset::FoundDirectory found;
     found.name = c.directory;
-    found.volume_name = c.volume;
+    pdiset::VolumeFacts volume;
+    volume.sector69_name = c.at69;
+    volume.volume_name = c.volume;
     std::vector<std::string> notes;
-    EXPECT_EQ(quarnex_mount::build_mount_tree("movie", found, 10, 0, &notes).folder_name, c.expected)
+    EXPECT_EQ(quarnex_mount::build_mount_tree("movie", found, volume, 10, 0, &notes).folder_name, c.expected)
         << c.directory << "|" << c.volume;
   }
 }
@@ -178,21 +181,19 @@ TEST(MountTree, IsoLength) {
     int64_t set_sectors, sectors;
   };
   const Case cases[] = {
-      {{{100, 4096}, {50, 1}}, std::nullopt, 1000, 102},  // the file that starts last ends it
-      {{{100, 4097}}, std::nullopt, 1000, 103},            // its partial sector included
-      {{{100, 4097}}, std::nullopt, 90, 103},              // no descriptor: the files alone decide
-      {{{100, 4096}}, 500u, 1000, 500},                    // the volume is longer
-      {{{100, 4096}}, 500u, 300, 300},                     // the set is shorter
-      {{{100, 4096}}, 20u, 1000, 102},                     // the volume is shorter than the files
+      // The rule itself is the library's; here only that the tree passes on
+      // the files in the table's order, the volume and the set's length.
       {{{100, 0}, {100, 2049}}, std::nullopt, 1000, 102},  // ties in directory order: the later one
-      {{}, 40u, 1000, 40},
+      {{{100, 4096}}, 500u, 300, 300},                     // the volume, cut to the set
   };
   for (const Case& c : cases) {
     pdiset::FoundDirectory found;
     for (auto f : c.files) found.records.push_back(record("F;1", f.first, f.second));
-    found.volume_sectors = c.volume;
+    pdiset::VolumeFacts volume;
+    volume.volume_sectors = c.volume;
     std::vector<std::string> notes;
-    EXPECT_EQ(quarnex_mount::build_mount_tree("s", found, c.set_sectors, 0, &notes).iso.size, c.sectors * 2048);
+    EXPECT_EQ(quarnex_mount::build_mount_tree("s", found, volume, c.set_sectors, 0, &notes).iso.size,
+              c.sectors * 2048);
   }
 }
 
