@@ -140,7 +140,10 @@ TEST(ImageSet, AMemberCutShortLaterFailsOnlyTheReadsThatNeedIt) {
   std::string name = write_members(folder.path, stream, {kSetHeaderSize + 2048 * 5 + 100, 2048 * 5});
   pdiset::ImageSet set;
   ASSERT_FALSE(pdiset::ImageSet::open(name, &set));
-  fs::resize_file(pdiset::member_file_name(name, 1), 1000);
+  std::error_code refused;
+  fs::resize_file(pdiset::member_file_name(name, 1), 1000, refused);
+  // Windows does not let a file that is open for reading be cut.
+  if (refused) GTEST_SKIP() << "a member open for reading cannot be cut here: " << refused.message();
 
   std::vector<unsigned char> got(2048 * 20);
   pdiset::ReadOutcome before = set.read(0, got.data(), 2048 * 5);
