@@ -15,10 +15,10 @@ namespace {
 
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
-pdi_maker::ImageSpec dvd_spec(uint64_t vob_size = 700000, int vobs = 3) {
-  pdi_maker::ImageSpec plan;
+pdi_maker::ImagePlan dvd_plan(uint64_t vob_size = 700000, int vobs = 3) {
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(vobs, vob_size);
-  pdi_maker::FileSpec hidden;
+  pdi_maker::FilePlan hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
@@ -67,7 +67,7 @@ class Extraction : public ::testing::Test {
 };
 
 TEST_F(Extraction, AllFilesIntoTheCurrentFolder) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 1300001});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 1300001});
   std::vector<SectorRun> runs = all_runs(set, "");
   Expected e = expect_runs(set, runs);
   RunResult r = run({"movie"});
@@ -100,7 +100,7 @@ TEST_F(Extraction, OutputDirectoryOptions) {
   for (const Case& c : cases) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {600000});
+    MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {600000});
     for (const std::string& d : c.premade) {
       std::string p = d;
       ASSERT_EQ(mkdir((dir / p).c_str(), 0777), 0);
@@ -118,7 +118,7 @@ TEST_F(Extraction, OutputDirectoryOptions) {
 }
 
 TEST_F(Extraction, VideoTsBelowAMissingDirectoryFailsAtTheFirstFile) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {600000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {600000});
   RunResult r = run({"-d", "out", "-v", "movie"});
   EXPECT_EQ(r.status, 1);
   const std::string vts = std::string("out") + sep + "VIDEO_TS";
@@ -130,7 +130,7 @@ TEST_F(Extraction, VideoTsBelowAMissingDirectoryFailsAtTheFirstFile) {
 }
 
 TEST_F(Extraction, XDeletesEveryMemberReached) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 800000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 800000, 700000});
   const std::string folder = std::string("movie") + sep + "VIDEO_TS";
   std::vector<SectorRun> runs = all_runs(set, folder);
   Expected e = expect_runs(set, runs);
@@ -142,7 +142,7 @@ TEST_F(Extraction, XDeletesEveryMemberReached) {
 }
 
 TEST_F(Extraction, ConversionWritesTheImageUpToItsLastFile) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {300000, 2048 * 200 + 1360, 5000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {300000, 2048 * 200 + 1360, 5000});
   std::vector<pdi_maker::PlacedFile> files = table_files(set.image);
   int64_t end = files.back().first_sector + static_cast<int64_t>(files.back().size / 2048);
   for (const std::vector<std::string>& opts : std::vector<std::vector<std::string>>{
@@ -160,7 +160,7 @@ TEST_F(Extraction, ConversionWritesTheImageUpToItsLastFile) {
 }
 
 TEST_F(Extraction, SelectionByNameAndPrefix) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000});
   struct Case {
     std::vector<std::string> words;
     std::vector<std::string> selected;  // identifiers
@@ -197,8 +197,8 @@ TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
   if (testing_windows_build()) GTEST_SKIP() << "the reader runs natively on the native build's image";
   // The image ends with the whole sectors of the file that starts last, so
   // that file is made of whole sectors here for the reader to find it whole.
-  pdi_maker::ImageSpec plan = dvd_spec();
-  pdi_maker::FileSpec last;
+  pdi_maker::ImagePlan plan = dvd_plan();
+  pdi_maker::FilePlan last;
   last.identifier = "ZZ_LAST.DAT;1";
   last.size = 3 * 2048;
   plan.files.push_back(last);
@@ -219,7 +219,7 @@ TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
 }
 
 TEST_F(Extraction, NothingSelected) {
-  make_set(dvd_spec(), dir.path, "movie.pdi", {500000});
+  make_set(dvd_plan(), dir.path, "movie.pdi", {500000});
   RunResult r = run({"movie", "-l"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
@@ -236,7 +236,7 @@ TEST_F(Extraction, NothingSelected) {
 }
 
 TEST_F(Extraction, SelectionWarningKeepsEveryMember) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 700000});
   std::vector<pdi_maker::PlacedFile> files = table_files(set.image);
   const pdi_maker::PlacedFile& last = files.back();
   RunResult r = run({"-r", "movie", last.identifier, "missing"});
@@ -251,7 +251,7 @@ TEST_F(Extraction, SelectionWarningKeepsEveryMember) {
 }
 
 TEST_F(Extraction, MissingContinuationMemberIsNamed) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 700000});
   ASSERT_EQ(unlink((dir / "movie.pdi02").c_str()), 0);
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
@@ -264,7 +264,7 @@ TEST_F(Extraction, MissingContinuationMemberIsNamed) {
 }
 
 TEST_F(Extraction, ExistingOutputIsOverwrittenToItsExactLength) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {});
   const pdi_maker::PlacedFile f = table_files(set.image)[0];
   std::string name = written_name(f.identifier);
   FILE* out = fopen((dir / name).c_str(), "wb");
@@ -287,12 +287,12 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
   for (int round = 0; round < rounds; ++round) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    pdi_maker::ImageSpec plan;
+    pdi_maker::ImagePlan plan;
     plan.seed = static_cast<uint32_t>(rng());
     int files = 1 + static_cast<int>(rng() % 8);
     uint32_t next = 80 + static_cast<uint32_t>(rng() % 20);
     for (int i = 0; i < files; ++i) {
-      pdi_maker::FileSpec f;
+      pdi_maker::FilePlan f;
       f.identifier = "F" + std::to_string(i) + ".DAT;1";
       f.size = rng() % 4 == 0 ? rng() % 2048 : rng() % 300000;
       f.first_sector = next;
@@ -335,8 +335,8 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
 }
 
 TEST_F(Extraction, LargeRunsPrintADotPerFullStep) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec f;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan f;
   f.identifier = "EXACT.VOB;1";  // exactly 20 MiB: one step, no dot
   f.size = 0x1400000;
   f.first_sector = 100;

@@ -18,8 +18,8 @@ namespace {
 
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
-pdi_maker::FileSpec file(const std::string& identifier, uint64_t size) {
-  pdi_maker::FileSpec f;
+pdi_maker::FilePlan file(const std::string& identifier, uint64_t size) {
+  pdi_maker::FilePlan f;
   f.identifier = identifier;
   f.size = size;
   return f;
@@ -48,7 +48,7 @@ class Mends : public ::testing::Test {
 };
 
 TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   std::vector<std::string> unsafe = {"../ESCAPE.DAT;1", "A/B.DAT;1", "..;1", ";1", ".;1"};
   if (testing_windows_build()) {
     unsafe.push_back("A\\B.DAT;1");
@@ -85,7 +85,7 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
 }
 
 TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("VIDEO_TS.IFO;1", 12288));
   make_set(plan, dir.path, "movie.pdi", {});
   std::string long_dir(990, 'd');
@@ -104,7 +104,7 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
     folder += (folder.empty() ? "" : "/") + std::string(180, 'a' + i);
     ASSERT_EQ(mkdir((dir / folder).c_str(), 0777), 0);
   }
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("A.DAT;1", 5000));
   std::string name = folder + "/" + std::string(770 - folder.size() - 1 - 4, 'm') + ".pdi";
   ASSERT_EQ(name.size(), 770u);
@@ -117,7 +117,7 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
 }
 
 TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("A.DAT;1", 50000));
   plan.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
   MadeSet set = make_set(plan, dir.path, "movie.pdi", {200000});
@@ -146,7 +146,7 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
 // since its last flush has been flushed again.
 TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
   if (testing_windows_build()) GTEST_SKIP() << "traced natively";
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(3, 600000);
   MadeSet set = make_set(plan, dir.path, "movie.pdi", {300000, 700001, 500000});
   std::string program = getenv("QUARNEX_PROGRAM");
@@ -184,8 +184,8 @@ namespace {
 // A file inside another file's run cannot be read once the chain has moved
 // past its start; with -r its member would be gone. Every member stays.
 TEST_F(Mends, OverlappingFilesKeepEveryMember) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
   a.first_sector = 100;
   b.first_sector = 120;
   c.first_sector = 200;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-MadeSet make_set(const pdi_maker::ImageSpec& plan, const std::string& folder,
+MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts) {
   MadeSet set;
   set.image = pdi_maker::build_image(plan);

@@ -17,7 +17,7 @@ struct MadeSet {
 
 // Builds the image, writes the set cut at cuts (the last member takes the
 // rest) and records the member sizes. Fails the test on error.
-MadeSet make_set(const pdi_maker::ImageSpec& plan, const std::string& folder,
+MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts);
 
 // Member k's file name.

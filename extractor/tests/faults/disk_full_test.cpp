@@ -73,8 +73,8 @@ TEST_F(DiskFull, WritesThatFailAtOnce) {
 // Deleting a member first flushes the output being written; an output that
 // cannot be flushed keeps the member.
 TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec a, z;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan a, z;
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
   a.size = 50 * 2048;

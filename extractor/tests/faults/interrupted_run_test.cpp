@@ -21,12 +21,12 @@ using Clock = std::chrono::steady_clock;
 // A DVD-like set of 3 to 8 files with gaps, cut into 2 to 7 members, some
 // cuts on sector boundaries and some inside sectors.
 MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.seed = static_cast<uint32_t>(rng());
   uint32_t next = 80 + static_cast<uint32_t>(rng() % 10);
   int files = 3 + static_cast<int>(rng() % 6);
   for (int i = 0; i < files; ++i) {
-    pdi_maker::FileSpec f;
+    pdi_maker::FilePlan f;
     f.identifier = "VTS_01_" + std::to_string(i) + ".VOB;1";
     f.size = rng() % 6 == 0 ? rng() % 3000 : 50000 + rng() % 450000;
     f.first_sector = next;

@@ -17,9 +17,9 @@
 // member 2 holds the rest.
 //   A.DAT 100..149   S.DAT 250..269   B.DAT 300..499   C.DAT 600..629 (+500 bytes)
 inline MadeSet split_layout(const std::string& folder) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   auto add = [&](const char* id, uint32_t first, uint64_t size) {
-    pdi_maker::FileSpec f;
+    pdi_maker::FilePlan f;
     f.identifier = id;
     f.first_sector = first;
     f.size = size;
@@ -37,12 +37,12 @@ inline MadeSet split_layout(const std::string& folder) {
 // Two files; member 0 ends exactly after sector 249, inside B.DAT.
 //   A.DAT 100..149   B.DAT 200..499
 inline MadeSet boundary_layout(const std::string& folder) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec a;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan a;
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
   a.size = 50 * 2048;
-  pdi_maker::FileSpec b;
+  pdi_maker::FilePlan b;
   b.identifier = "B.DAT;1";
   b.first_sector = 200;
   b.size = 300 * 2048;
