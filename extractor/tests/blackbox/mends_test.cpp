@@ -69,11 +69,10 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   for (const pdi_maker::PlacedFile& f : table_files(set.image))
     if (std::find(unsafe.begin(), unsafe.end(), f.identifier) != unsafe.end())
       warnings += "Warning: file " + f.identifier + " has a name that cannot be written safely, skipped\n";
-  std::vector<SectorRun> runs;
+  std::vector<FileRun> runs;
   for (const pdi_maker::PlacedFile& f : table_files(set.image))
     if (f.identifier == "GOOD.DAT;1" || f.identifier == "LAST.DAT;1")
-      runs.push_back({std::string("out") + sep + written_name(f.identifier), f.first_sector,
-                      static_cast<int64_t>(f.size / 2048)});
+      runs.push_back({std::string("out") + sep + written_name(f.identifier), f.first_sector, f.size});
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + warnings +
                                   "cowardly clearing delete source flag\n" + expect_runs(set, runs).progress +
                                   std::to_string(unsafe.size()) + " files not written because of unsafe names." +
@@ -125,7 +124,8 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("writing movie.pdi01 (24 extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
+  EXPECT_NE(r.err.find("writing movie.pdi01 (" + std::to_string(extents_shown(50000)) +
+                       " extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
                        std::string(kPrompt)),
             std::string::npos)
       << r.err;
@@ -190,7 +190,7 @@ TEST_F(Mends, OverlappingFilesKeepEveryMember) {
   b.first_sector = 120;
   c.first_sector = 200;
   plan.files = {a, b, c};
-  MadeSet set = make_set(plan, dir.path, "movie.pdi", {304 + 130 * 2048 + 7});
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {pdiset::kSetHeaderSize + 130 * pdiset::kSectorSize + 7});
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
