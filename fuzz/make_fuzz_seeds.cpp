@@ -16,8 +16,8 @@
 
 namespace {
 
-// The reader looks at most 22528 bytes past byte 141616 of the first member.
-const uint64_t kReachable = 141616 + 20480 + 2048;
+// The reader looks at most one sector past the ten directory sectors.
+const uint64_t kReachable = pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize + pdiset::kSectorSize;
 
 bool write_file(const std::string& path, const void* data, size_t size) {
   FILE* f = fopen(path.c_str(), "wb");
@@ -74,7 +74,7 @@ bool directory_seeds(const std::string& dir) {
   for (const auto& s : seeds)
     if (!write_member0(dir + "/" + s.first, s.second)) return false;
   // A first member that ends inside the directory: the read comes up short.
-  return write_member0(dir + "/short", seeds[0].second, 141616 + 3000);
+  return write_member0(dir + "/short", seeds[0].second, pdiset::kDirectoryOffset + 3000);
 }
 
 bool command_line_seeds(const std::string& dir) {
