@@ -147,8 +147,9 @@ std::vector<pdi_maker::PlacedFile> table_files(const pdi_maker::Image& image) {
 int64_t conversion_sectors(const MadeSet& set, LengthRule rule) {
   // The file that starts last: the greatest first sector, of several the
   // last in directory order.
+  const std::vector<pdi_maker::PlacedFile> files = listed_files(set.image);
   const pdi_maker::PlacedFile* last = nullptr;
-  for (const pdi_maker::PlacedFile& f : listed_files(set.image))
+  for (const pdi_maker::PlacedFile& f : files)
     if (!last || f.first_sector >= last->first_sector) last = &f;
   int64_t end = last ? last->first_sector + extents_shown(last->size, rule) : 0;
   if (rule == LengthRule::kWholeSectors) return end;
