@@ -1,12 +1,14 @@
 // Fuzz target: the directory reader, fed whole first members of image sets.
 //
-// The input is a member-0 file. As the program does, the 20480 bytes at byte
-// 141616 (fewer when the file is shorter) are handed to walk_directory, in a
-// buffer of exactly that size so that AddressSanitizer sees any read beyond
-// them. The records are checked against a plain re-reading of the same bytes,
-// their listing lines are formatted, the file table is built and sorted as
-// read_directory builds it, the conversion entry is made from it, and every
-// output name is checked to stay inside its folder.
+// The input is a member-0 file. As the program does, the ten directory
+// sectors at image sector 69 (fewer bytes when the file is shorter) are
+// handed to walk_directory, in a buffer of exactly that size so that
+// AddressSanitizer sees any read beyond them. The records are checked against
+// a plain re-reading of the same bytes, their listing lines are formatted,
+// and every output name is checked to stay inside its folder. Then the
+// program's own read_directory reads the input as its first member (from
+// memory) and its file table and conversion entry are checked against what
+// follows from the plain reading: every record once, ranked by first sector.
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -17,6 +19,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "engine/constants.h"
 #include "engine/directory_reader.h"
@@ -108,20 +113,45 @@ void check_output_name(const std::string& recorded) {
   if (path.compare(0, 4, "out/") != 0 || path.find('/', 4) != std::string::npos) fail("path leaves its folder", path);
 }
 
-void check_table(const std::vector<DirectoryRecord>& records) {
-  std::vector<FileEntry>& table = g_engine.file_table;
-  table.clear();
-  for (const DirectoryRecord& r : records)
-    table.push_back(FileEntry{r.name, static_cast<int32_t>(r.data_length / kSectorSize), r.first_sector, 1});
-  std::stable_sort(table.begin(), table.end(),
-                   [](const FileEntry& a, const FileEntry& b) { return a.first_sector < b.first_sector; });
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (table[i].sector_count < 0 || table[i].sector_count > int32_t(0xFFFFFFFFu / kSectorSize))
-      fail("sector count out of range");
-    if (i > 0 && table[i - 1].first_sector > table[i].first_sector) fail("table not sorted");
+// The member the program reads the directory from: the input, in memory.
+int g_member = -1;
+
+void load_member(const uint8_t* data, size_t size) {
+  if (ftruncate(g_member, 0) != 0 || pwrite(g_member, data, size, 0) != static_cast<ssize_t>(size))
+    fail("cannot fill the in-memory member");
+}
+
+// The table holds every taken record once, with its whole sectors, and in
+// the order of first sectors: the records that start at sector x take the
+// places from the number of records that start before x on, in directory
+// order.
+void check_table(const std::vector<Expected>& expected) {
+  g_engine.file_table.clear();
+  g_engine.member_handle = g_member;
+  int count = read_directory();
+  const std::vector<FileEntry>& table = g_engine.file_table;
+  if (count < 0 || size_t(count) != expected.size() || table.size() != expected.size())
+    fail("table size", std::to_string(table.size()) + " vs " + std::to_string(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const Expected& e = expected[i];
+    int32_t first = static_cast<int32_t>(e.extent);
+    size_t before = 0, earlier_ties = 0;
+    for (size_t j = 0; j < expected.size(); ++j) {
+      int32_t other = static_cast<int32_t>(expected[j].extent);
+      before += other < first;
+      earlier_ties += other == first && j < i;
+    }
+    const FileEntry& row = table[before + earlier_ties];
+    if (row.name != e.name || row.first_sector != first) fail("table order", e.name);
+    if (row.sector_count != static_cast<int32_t>(e.length / kSectorSize)) fail("sector count", e.name);
+    if (row.select_count != 1) fail("selection count", e.name);
   }
   if (table.empty()) return;
-  int64_t end = int64_t(table.back().first_sector) + table.back().sector_count;
+  // The conversion covers sector 0 to the end of the file that starts last.
+  const Expected* last = &expected[0];
+  for (const Expected& e : expected)
+    if (static_cast<int32_t>(e.extent) >= static_cast<int32_t>(last->extent)) last = &e;
+  int64_t end = int64_t{static_cast<int32_t>(last->extent)} + last->length / kSectorSize;
   make_image_entry("out.iso");
   if (table.size() != 1 || table[0].name != "out.iso" || table[0].first_sector != 0 || table[0].select_count != 1)
     fail("conversion entry");
@@ -132,6 +162,8 @@ void check_table(const std::vector<DirectoryRecord>& records) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!freopen("/dev/null", "w", stdout)) abort();
+  g_member = memfd_create("member0", 0);
+  if (g_member < 0) abort();
   return 0;
 }
 
@@ -173,6 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_listing(r);
     check_output_name(r.name);
   }
-  check_table(records);
+  load_member(data, size);
+  check_table(expected);
   return 0;
 }

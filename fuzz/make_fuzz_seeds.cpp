@@ -16,8 +16,8 @@
 
 namespace {
 
-// The reader looks at most 22528 bytes past byte 141616 of the first member.
-const uint64_t kReachable = 141616 + 20480 + 2048;
+// The reader looks at most one sector past the ten directory sectors.
+const uint64_t kReachable = pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize + pdiset::kSectorSize;
 
 bool write_file(const std::string& path, const void* data, size_t size) {
   FILE* f = fopen(path.c_str(), "wb");
@@ -26,7 +26,7 @@ bool write_file(const std::string& path, const void* data, size_t size) {
   return fclose(f) == 0 && ok;
 }
 
-bool write_member0(const std::string& path, const pdi_maker::ImageSpec& plan, uint64_t cut = 0) {
+bool write_member0(const std::string& path, const pdi_maker::ImagePlan& plan, uint64_t cut = 0) {
   pdi_maker::Image image = pdi_maker::build_image(plan);
   uint64_t size = std::min(pdi_maker::stream_size(image), cut ? cut : kReachable);
   std::vector<uint8_t> bytes(size);
@@ -34,8 +34,8 @@ bool write_member0(const std::string& path, const pdi_maker::ImageSpec& plan, ui
   return write_file(path, bytes.data(), bytes.size());
 }
 
-pdi_maker::FileSpec file(const std::string& id, uint64_t size, uint8_t flags = 0) {
-  pdi_maker::FileSpec f;
+pdi_maker::FilePlan file(const std::string& id, uint64_t size, uint8_t flags = 0) {
+  pdi_maker::FilePlan f;
   f.identifier = id;
   f.size = size;
   f.flags = flags;
@@ -43,23 +43,23 @@ pdi_maker::FileSpec file(const std::string& id, uint64_t size, uint8_t flags = 0
 }
 
 bool directory_seeds(const std::string& dir) {
-  std::vector<std::pair<std::string, pdi_maker::ImageSpec>> seeds;
-  pdi_maker::ImageSpec plan;
+  std::vector<std::pair<std::string, pdi_maker::ImagePlan>> seeds;
+  pdi_maker::ImagePlan plan;
 
   plan.files = pdi_maker::dvd_files(3, 700000);
   plan.files.insert(plan.files.begin() + 2, file("HIDDEN.DAT;1", 5000, 1));
   seeds.push_back({"dvd", plan});
 
-  plan = pdi_maker::ImageSpec();
+  plan = pdi_maker::ImagePlan();
   plan.with_subdirectory = false;
   seeds.push_back({"empty", plan});
 
-  plan = pdi_maker::ImageSpec();
+  plan = pdi_maker::ImagePlan();
   for (int i = 0; i < 120; ++i) plan.files.push_back(file("FILE" + std::to_string(i) + ".DAT;1", 100 + 997 * i));
   plan.directory_sectors = 4;
   seeds.push_back({"many", plan});
 
-  plan = pdi_maker::ImageSpec();
+  plan = pdi_maker::ImagePlan();
   plan.files = {file("A", 1000), file("BB", 2048), file("CCC;1", 5000, 0), file("ASSOC;1", 10, 4),
                 file(std::string(221, 'L'), 4096), file("x.y.;12", 0), file("NOVERSION.", 3)};
   plan.directory_sectors = 10;
@@ -74,7 +74,7 @@ bool directory_seeds(const std::string& dir) {
   for (const auto& s : seeds)
     if (!write_member0(dir + "/" + s.first, s.second)) return false;
   // A first member that ends inside the directory: the read comes up short.
-  return write_member0(dir + "/short", seeds[0].second, 141616 + 3000);
+  return write_member0(dir + "/short", seeds[0].second, pdiset::kDirectoryOffset + 3000);
 }
 
 bool command_line_seeds(const std::string& dir) {

@@ -16,8 +16,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: make_pdi_set [--cut BYTES]... [--seed N] [--dir-sectors N] [--vobs COUNT]\n"
-    "                    [--vob-size BYTES] [--hidden] [--iso PATH] SET_NAME\n";
+    "usage: make_pdi_set [--cut BYTES]... [--seed N] [--dir-sector N] [--dir-sectors N]\n"
+    "                    [--vobs COUNT] [--vob-size BYTES] [--hidden] [--iso PATH] SET_NAME\n";
 
 bool parse_number(const char* text, uint64_t max, uint64_t* value) {
   if (text == nullptr || *text < '0' || *text > '9') return false;
@@ -33,6 +33,7 @@ struct Options {
   std::vector<uint64_t> cuts;
   bool cuts_given = false;
   uint64_t seed = 1;
+  uint64_t dir_sector = pdi_maker::kDirectorySector;
   uint64_t dir_sectors = 1;
   uint64_t vobs = 3;
   uint64_t vob_size = 3 * 1024 * 1024 + 1000;
@@ -54,8 +55,10 @@ bool parse_options(int argc, char** argv, Options* o, std::string* error) {
       o->cuts_given = true;
     } else if (arg == "--seed") {
       ok = parse_number(value, UINT32_MAX, &o->seed);
+    } else if (arg == "--dir-sector") {
+      ok = parse_number(value, 1000000, &o->dir_sector) && o->dir_sector >= 21;
     } else if (arg == "--dir-sectors") {
-      ok = parse_number(value, 10, &o->dir_sectors) && o->dir_sectors >= 1;
+      ok = parse_number(value, 1000, &o->dir_sectors) && o->dir_sectors >= 1;
     } else if (arg == "--vobs") {
       ok = parse_number(value, 99, &o->vobs);
       o->list_given = true;
@@ -100,16 +103,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(int(o.vobs), o.vob_size);
   if (o.hidden) {
-    pdi_maker::FileSpec hidden;
+    pdi_maker::FilePlan hidden;
     hidden.identifier = "HIDDEN.DAT;1";
     hidden.size = 5000;
     hidden.flags = 1;
     plan.files.push_back(hidden);
   }
   plan.directory_sectors = int(o.dir_sectors);
+  plan.directory_sector = uint32_t(o.dir_sector);
   plan.seed = uint32_t(o.seed);
   pdi_maker::Image image = pdi_maker::build_image(plan);
 

@@ -47,47 +47,30 @@ void put_text(uint8_t* p, size_t width, const char* text) {
   memcpy(p, text, std::min(width, strlen(text)));
 }
 
-struct Record {
-  std::string identifier;
-  uint32_t extent;
-  uint32_t length;
-  uint8_t flags;
-};
-
-size_t record_length(const std::string& identifier) {
-  return 33 + identifier.size() + (identifier.size() % 2 == 0 ? 1 : 0);
-}
-
-void put_record(uint8_t* p, const Record& r, const ImageSpec& plan) {
-  p[0] = uint8_t(record_length(r.identifier));
-  p[1] = 0;
-  put_both32(p + 2, r.extent);
-  put_both32(p + 10, r.length);
-  p[18] = uint8_t(plan.year - 1900);
-  p[19] = uint8_t(plan.month);
-  p[20] = uint8_t(plan.day);
-  p[21] = uint8_t(plan.hour);
-  p[22] = uint8_t(plan.minute);
-  p[23] = uint8_t(plan.second);
-  p[24] = 0;
-  p[25] = r.flags;
-  p[26] = 0;
-  p[27] = 0;
-  put_both16(p + 28, 1);
-  p[32] = uint8_t(r.identifier.size());
-  memcpy(p + 33, r.identifier.data(), r.identifier.size());
+// The record of the directory's own or parent entry, or of a file, dated as
+// the plan says.
+RecordPlan record(const std::string& identifier, uint32_t extent, uint32_t length, uint8_t flags,
+                  const ImagePlan& plan) {
+  RecordPlan r;
+  r.identifier = identifier;
+  r.extent = extent;
+  r.data_length = length;
+  r.flags = flags;
+  const int date[6] = {plan.year - 1900, plan.month, plan.day, plan.hour, plan.minute, plan.second};
+  for (int i = 0; i < 6; ++i) r.date[i] = uint8_t(date[i]);
+  return r;
 }
 
 // Walks the records as they are laid out: a record that does not fit in the
 // rest of a sector starts the next one. Returns the sectors used; with dir set,
 // also writes them there.
-uint32_t lay_out(const std::vector<Record>& records, const ImageSpec& plan, uint8_t* dir) {
+uint32_t lay_out(const std::vector<RecordPlan>& records, uint8_t* dir) {
   size_t offset = 0;
-  for (const Record& r : records) {
-    size_t len = record_length(r.identifier);
+  for (const RecordPlan& r : records) {
+    size_t len = record_length(r);
     size_t used = offset % kSectorSize;
     if (used + len > size_t(kSectorSize)) offset += kSectorSize - used;
-    if (dir) put_record(dir + offset, r, plan);
+    if (dir) put_record(dir + offset, r);
     offset += len;
   }
   return uint32_t((offset + kSectorSize - 1) / kSectorSize);
@@ -99,7 +82,7 @@ std::string dot_dot() { return std::string(1, '\1'); }
 uint32_t sectors_for(uint64_t size) { return uint32_t((size + kSectorSize - 1) / kSectorSize); }
 
 // "YYYYMMDDHHMMSScc" plus a zero time zone byte.
-void put_volume_date(uint8_t* p, const ImageSpec& plan) {
+void put_volume_date(uint8_t* p, const ImagePlan& plan) {
   char text[32];
   snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d00", plan.year % 10000, plan.month % 100,
            plan.day % 100, plan.hour % 100, plan.minute % 100, plan.second % 100);
@@ -107,9 +90,9 @@ void put_volume_date(uint8_t* p, const ImageSpec& plan) {
   p[16] = 0;
 }
 
-void put_path_entry(uint8_t* p, const char* name, uint32_t extent, uint16_t parent,
+void put_path_entry(uint8_t* p, const std::string& name, uint32_t extent, uint16_t parent,
                     bool big_endian) {
-  size_t n = strlen(name) == 0 ? 1 : strlen(name);
+  size_t n = name.empty() ? 1 : name.size();
   p[0] = uint8_t(n);
   p[1] = 0;
   if (big_endian) {
@@ -119,42 +102,44 @@ void put_path_entry(uint8_t* p, const char* name, uint32_t extent, uint16_t pare
     put_le32(p + 2, extent);
     put_le16(p + 6, parent);
   }
-  memcpy(p + 8, name, strlen(name));  // the root's name is the single zero byte
+  memcpy(p + 8, name.data(), name.size());  // the root's name is the single zero byte
 }
 
-size_t path_entry_size(const char* name) {
-  size_t n = strlen(name) == 0 ? 1 : strlen(name);
+size_t path_entry_size(const std::string& name) {
+  size_t n = name.empty() ? 1 : name.size();
   return 8 + n + (n % 2);
 }
 
-uint32_t write_path_table(uint8_t* p, uint32_t dir_sector, uint32_t sub_sector, bool with_sub,
-                          bool big_endian) {
+struct PathEntry {
+  std::string name;  // empty for the root
+  uint32_t extent;
+  uint16_t parent;   // number of the parent's entry, from 1
+};
+
+uint32_t write_path_table(uint8_t* p, const std::vector<PathEntry>& entries, bool big_endian) {
   size_t at = 0;
-  put_path_entry(p + at, "", kRootSector, 1, big_endian);
-  at += path_entry_size("");
-  put_path_entry(p + at, "VIDEO_TS", dir_sector, 1, big_endian);
-  at += path_entry_size("VIDEO_TS");
-  if (with_sub) {
-    put_path_entry(p + at, "SUBDIR", sub_sector, 2, big_endian);
-    at += path_entry_size("SUBDIR");
+  for (const PathEntry& e : entries) {
+    put_path_entry(p + at, e.name, e.extent, e.parent, big_endian);
+    at += path_entry_size(e.name);
   }
   return uint32_t(at);
 }
 
-void write_pvd(uint8_t* p, const ImageSpec& plan, uint64_t sector_count, uint32_t path_table_size) {
+void write_pvd(uint8_t* p, const ImagePlan& plan, uint32_t volume_sectors, uint32_t path_table_size,
+               const RecordPlan& root) {
   p[0] = 1;
   memcpy(p + 1, "CD001", 5);
   p[6] = 1;
   put_text(p + 8, 32, "QUARNEX TEST");
   put_text(p + 40, 32, "PDI_TEST_SET");
-  put_both32(p + 80, uint32_t(sector_count));
+  put_both32(p + 80, volume_sectors);
   put_both16(p + 120, 1);
   put_both16(p + 124, 1);
   put_both16(p + 128, kSectorSize);
   put_both32(p + 132, path_table_size);
   put_le32(p + 140, kLPathTableSector);
   put_be32(p + 148, kMPathTableSector);
-  put_record(p + 156, Record{dot(), kRootSector, kSectorSize, 2}, plan);
+  put_record(p + 156, root);
   put_text(p + 190, 128, "");
   put_text(p + 318, 128, "");
   put_text(p + 446, 128, "");
@@ -169,102 +154,177 @@ void write_pvd(uint8_t* p, const ImageSpec& plan, uint64_t sector_count, uint32_
   p[881] = 1;
 }
 
+// Where the volume's directories lie.
+struct Places {
+  uint32_t root;        // the root directory (the directory itself in a root-only layout)
+  uint32_t root_sectors;
+  uint32_t dir;         // the directory of interest
+  uint32_t dir_sectors;
+  uint32_t sub = 0;     // SUBDIR and its INNER.DAT (with_subdirectory)
+  uint32_t inner = 0;
+  uint32_t audio = 0;   // AUDIO_TS (with_audio_ts)
+  uint32_t metadata_sectors;
+};
+
 // Sectors the volume structures use; data of explicitly placed files may show
 // through everywhere else inside the metadata.
-bool is_structure_sector(uint64_t sector, uint32_t dir_sectors, bool with_sub) {
-  if (sector >= kPvdSector && sector <= kRootSector) return true;
-  return sector >= kDirectorySector && sector < kDirectorySector + dir_sectors + (with_sub ? 2 : 0);
+bool is_structure_sector(uint64_t sector, const ImagePlan& plan, const Places& at) {
+  if (sector >= kPvdSector && sector <= kMPathTableSector) return true;
+  if (sector >= at.root && sector < uint64_t(at.root) + at.root_sectors) return true;
+  if (sector >= at.dir && sector < uint64_t(at.dir) + at.dir_sectors) return true;
+  if (plan.with_subdirectory && (sector == at.sub || sector == at.inner)) return true;
+  return at.audio != 0 && sector == at.audio;
 }
 
 }  // namespace
 
-Image build_image(const ImageSpec& plan) {
+size_t record_length(const std::string& identifier) {
+  return 33 + identifier.size() + (identifier.size() % 2 == 0 ? 1 : 0);
+}
+
+size_t record_length(const RecordPlan& r) {
+  return r.record_length > 0 ? size_t(r.record_length) : record_length(r.identifier);
+}
+
+void put_record(uint8_t* p, const RecordPlan& r) {
+  size_t length = record_length(r);
+  p[0] = uint8_t(length);
+  if (length < 33) return;  // too short for its fields: the bytes belong to what follows
+  p[1] = 0;
+  put_both32(p + 2, r.extent);
+  put_both32(p + 10, r.data_length);
+  memcpy(p + 18, r.date, 6);
+  p[24] = 0;
+  p[25] = r.flags;
+  p[26] = 0;
+  p[27] = 0;
+  put_both16(p + 28, 1);
+  p[32] = uint8_t(r.identifier_length < 0 ? r.identifier.size() : size_t(r.identifier_length));
+  memcpy(p + 33, r.identifier.data(), std::min(r.identifier.size(), length - 33));
+}
+
+Image build_image(const ImagePlan& plan) {
   Image image;
   image.seed = plan.seed;
 
-  std::vector<Record> records;
-  records.push_back(Record{dot(), kDirectorySector, 0, 2});
-  records.push_back(Record{dot_dot(), kRootSector, kSectorSize, 2});
-  for (const FileSpec& f : plan.files) {
+  Places at;
+  const uint32_t lowest = plan.in_subdirectory ? kRootSector + 1 : kRootSector;
+  at.dir = std::max(plan.directory_sector, lowest);
+  at.root = plan.in_subdirectory ? kRootSector : at.dir;
+  uint32_t parent = plan.in_subdirectory ? kRootSector : at.dir;
+
+  std::vector<RecordPlan> records;
+  records.push_back(record(dot(), at.dir, 0, 2, plan));
+  records.push_back(record(dot_dot(), parent, kSectorSize, 2, plan));
+  for (const FilePlan& f : plan.files) {
     std::string id = f.identifier.substr(0, kMaxIdentifier);
-    records.push_back(Record{id, f.first_sector, uint32_t(f.size), f.flags});
+    records.push_back(record(id, f.first_sector, uint32_t(f.size), f.flags, plan));
   }
-  if (plan.with_subdirectory) records.push_back(Record{"SUBDIR", 0, kSectorSize, 2});
+  if (plan.with_subdirectory) records.push_back(record("SUBDIR", 0, kSectorSize, 2, plan));
 
   // A directory asked too small for its records is grown rather than cut short.
-  uint32_t dir_sectors = uint32_t(std::max(plan.directory_sectors, 1));
-  dir_sectors = std::max(dir_sectors, lay_out(records, plan, nullptr));
-  uint32_t sub_sector = kDirectorySector + dir_sectors;
-  uint32_t inner_sector = sub_sector + 1;
-  uint32_t metadata_sectors = plan.with_subdirectory ? inner_sector + 1 : sub_sector;
+  at.dir_sectors = uint32_t(std::max(plan.directory_sectors, 1));
+  at.dir_sectors = std::max(at.dir_sectors, lay_out(records, nullptr));
+  at.root_sectors = plan.in_subdirectory ? 1 : at.dir_sectors;
+  uint32_t next = at.dir + at.dir_sectors;
+  if (plan.with_subdirectory) {
+    at.sub = next++;
+    at.inner = next++;
+  }
+  if (plan.with_audio_ts && plan.in_subdirectory) at.audio = next++;
+  at.metadata_sectors = next;
+  image.directory_sector = at.dir;
+  image.directory_sectors = at.dir_sectors;
 
-  records[0].length = dir_sectors * kSectorSize;
-  if (plan.with_subdirectory) records.back().extent = sub_sector;
+  const uint32_t dir_length = at.dir_sectors * kSectorSize;
+  records[0].data_length = dir_length;
+  if (!plan.in_subdirectory) records[1].data_length = dir_length;
+  if (plan.with_subdirectory) records.back().extent = at.sub;
 
   // Place the data: automatic files go after everything placed before them.
-  uint64_t next_free = metadata_sectors;
-  uint64_t sector_count = metadata_sectors;
+  uint64_t next_free = at.metadata_sectors;
+  uint64_t sector_count = at.metadata_sectors;
   for (size_t i = 0; i < plan.files.size(); ++i) {
-    Record& r = records[i + 2];
+    RecordPlan& r = records[i + 2];
     if (r.extent == 0) r.extent = uint32_t(next_free);
     uint64_t end = uint64_t(r.extent) + sectors_for(plan.files[i].size);
     next_free = std::max(next_free, end);
     sector_count = std::max(sector_count, end);
   }
   for (size_t i = 2; i < records.size(); ++i) {  // all but "." and ".."
-    const Record& r = records[i];
-    image.files.push_back(PlacedFile{r.identifier, r.length, r.flags, r.extent});
+    const RecordPlan& r = records[i];
+    image.files.push_back(PlacedFile{r.identifier, r.data_length, r.flags, r.extent});
   }
-  image.sector_count = sector_count;
+  image.sector_count = plan.image_sectors > 0 ? plan.image_sectors : sector_count;
 
   std::vector<uint8_t>& m = image.metadata;
-  m.assign(size_t(metadata_sectors) * kSectorSize, 0);
+  m.assign(size_t(at.metadata_sectors) * kSectorSize, 0);
   // Explicitly placed data inside the metadata area shows in the unused sectors.
   for (const PlacedFile& f : image.files) {
     uint64_t begin = uint64_t(f.first_sector) * kSectorSize;
     uint64_t end = std::min<uint64_t>(begin + f.size, m.size());
     for (uint64_t pos = begin; pos < end; ++pos) {
-      if (!is_structure_sector(pos / kSectorSize, dir_sectors, plan.with_subdirectory)) {
-        m[pos] = content_byte(plan.seed, pos);
-      }
+      if (!is_structure_sector(pos / kSectorSize, plan, at)) m[pos] = content_byte(plan.seed, pos);
     }
   }
 
-  uint32_t l_size = write_path_table(&m[kLPathTableSector * kSectorSize], kDirectorySector,
-                                     sub_sector, plan.with_subdirectory, false);
-  write_path_table(&m[kMPathTableSector * kSectorSize], kDirectorySector, sub_sector,
-                   plan.with_subdirectory, true);
-  write_pvd(&m[kPvdSector * kSectorSize], plan, sector_count, l_size);
-  uint8_t* terminator = &m[kTerminatorSector * kSectorSize];
-  terminator[0] = 255;
-  memcpy(terminator + 1, "CD001", 5);
-  terminator[6] = 1;
+  // Path tables list directories by level, then by parent and name.
+  std::vector<PathEntry> paths = {{"", at.root, 1}};
+  uint16_t dir_number = 1;
+  if (plan.in_subdirectory) {
+    if (at.audio) paths.push_back({"AUDIO_TS", at.audio, 1});
+    paths.push_back({plan.subdirectory_name, at.dir, 1});
+    dir_number = uint16_t(paths.size());
+  }
+  if (plan.with_subdirectory) paths.push_back({"SUBDIR", at.sub, dir_number});
+  uint32_t l_size = write_path_table(&m[kLPathTableSector * kSectorSize], paths, false);
+  write_path_table(&m[kMPathTableSector * kSectorSize], paths, true);
 
-  std::vector<Record> root = {
-      Record{dot(), kRootSector, kSectorSize, 2},
-      Record{dot_dot(), kRootSector, kSectorSize, 2},
-      Record{"VIDEO_TS", kDirectorySector, dir_sectors * kSectorSize, 2},
-  };
-  lay_out(root, plan, &m[kRootSector * kSectorSize]);
-  lay_out(records, plan, &m[kDirectorySector * kSectorSize]);
+  if (plan.with_volume_descriptor) {
+    uint32_t volume = uint32_t(plan.volume_sectors < 0 ? image.sector_count : uint64_t(plan.volume_sectors));
+    write_pvd(&m[kPvdSector * kSectorSize], plan, volume, l_size,
+              record(dot(), at.root, at.root_sectors * kSectorSize, 2, plan));
+    uint8_t* terminator = &m[kTerminatorSector * kSectorSize];
+    terminator[0] = 255;
+    memcpy(terminator + 1, "CD001", 5);
+    terminator[6] = 1;
+  }
+
+  if (plan.in_subdirectory) {
+    std::vector<RecordPlan> root = {
+        record(dot(), kRootSector, kSectorSize, 2, plan),
+        record(dot_dot(), kRootSector, kSectorSize, 2, plan),
+    };
+    if (at.audio) root.push_back(record("AUDIO_TS", at.audio, kSectorSize, 2, plan));
+    root.push_back(record(plan.subdirectory_name, at.dir, dir_length, 2, plan));
+    lay_out(root, &m[kRootSector * kSectorSize]);
+    if (at.audio) {
+      std::vector<RecordPlan> audio = {
+          record(dot(), at.audio, kSectorSize, 2, plan),
+          record(dot_dot(), kRootSector, kSectorSize, 2, plan),
+      };
+      lay_out(audio, &m[size_t(at.audio) * kSectorSize]);
+    }
+  }
+  lay_out(records, &m[size_t(at.dir) * kSectorSize]);
 
   if (plan.with_subdirectory) {
-    std::vector<Record> sub = {
-        Record{dot(), sub_sector, kSectorSize, 2},
-        Record{dot_dot(), kDirectorySector, dir_sectors * kSectorSize, 2},
-        Record{"INNER.DAT;1", inner_sector, kInnerSize, 0},
+    std::vector<RecordPlan> sub = {
+        record(dot(), at.sub, kSectorSize, 2, plan),
+        record(dot_dot(), at.dir, dir_length, 2, plan),
+        record("INNER.DAT;1", at.inner, kInnerSize, 0, plan),
     };
-    lay_out(sub, plan, &m[size_t(sub_sector) * kSectorSize]);
-    uint64_t inner = uint64_t(inner_sector) * kSectorSize;
+    lay_out(sub, &m[size_t(at.sub) * kSectorSize]);
+    uint64_t inner = uint64_t(at.inner) * kSectorSize;
     for (uint64_t pos = inner; pos < inner + kInnerSize; ++pos) m[pos] = content_byte(plan.seed, pos);
   }
   return image;
 }
 
-std::vector<FileSpec> dvd_files(int vob_count, uint64_t vob_size) {
-  std::vector<FileSpec> files;
+std::vector<FilePlan> dvd_files(int vob_count, uint64_t vob_size) {
+  std::vector<FilePlan> files;
   auto add = [&files](const std::string& id, uint64_t size) {
-    FileSpec f;
+    FilePlan f;
     f.identifier = id;
     f.size = size;
     files.push_back(f);

@@ -17,15 +17,15 @@ namespace {
 
 const uint32_t kSector = kSectorSize;
 
-ImageSpec example_plan() {
-  ImageSpec plan;
+ImagePlan example_plan() {
+  ImagePlan plan;
   plan.files = dvd_files(3, 40000);
-  FileSpec hidden;
+  FilePlan hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
   plan.files.push_back(hidden);
-  FileSpec empty;
+  FilePlan empty;
   empty.identifier = "EMPTY.DAT;1";
   plan.files.push_back(empty);
   plan.seed = 77;
@@ -33,11 +33,11 @@ ImageSpec example_plan() {
 }
 
 // Many records of varied lengths, enough to fill several sectors.
-ImageSpec crowded_plan(int count, int directory_sectors) {
-  ImageSpec plan;
+ImagePlan crowded_plan(int count, int directory_sectors) {
+  ImagePlan plan;
   plan.directory_sectors = directory_sectors;
   for (int i = 0; i < count; ++i) {
-    FileSpec f;
+    FilePlan f;
     f.identifier = "F" + std::to_string(i) + std::string(size_t(i % 23), 'X') + ".DAT;1";
     f.size = uint64_t(i) * 37;
     plan.files.push_back(f);
@@ -50,7 +50,7 @@ uint32_t sectors_of(uint64_t size) { return uint32_t((size + kSector - 1) / kSec
 }  // namespace
 
 TEST(PdiImage, VolumeDescriptorsAndPathTables) {
-  ImageSpec plan = example_plan();
+  ImagePlan plan = example_plan();
   plan.directory_sectors = 3;
   Image image = build_image(plan);
   std::vector<uint8_t> head = image_range(image, 0, 21 * kSector);
@@ -107,7 +107,7 @@ TEST(PdiImage, VolumeDescriptorsAndPathTables) {
 }
 
 TEST(PdiImage, RootDirectoryLeadsToSector69) {
-  ImageSpec plan = example_plan();
+  ImagePlan plan = example_plan();
   plan.directory_sectors = 2;
   Image image = build_image(plan);
   Directory root = read_directory(image, 20, 1);
@@ -124,7 +124,7 @@ TEST(PdiImage, RootDirectoryLeadsToSector69) {
 }
 
 TEST(PdiImage, DirectoryAt69HoldsEveryRecordInOrder) {
-  ImageSpec plan = example_plan();
+  ImagePlan plan = example_plan();
   Image image = build_image(plan);
   Directory dir = read_directory(image, kDirectorySector, 1);
   EXPECT_FALSE(dir.crosses_sector);
@@ -169,9 +169,9 @@ TEST(PdiImage, DirectoryAt69HoldsEveryRecordInOrder) {
 }
 
 TEST(PdiImage, PlacedFilesFollowTheFileList) {
-  ImageSpec plan = example_plan();
+  ImagePlan plan = example_plan();
   Image image = build_image(plan);
-  // Every FileSpec, then the subdirectory.
+  // Every FilePlan, then the subdirectory.
   ASSERT_EQ(image.files.size(), plan.files.size() + 1);
   EXPECT_EQ(image.files.back().identifier, "SUBDIR");
   EXPECT_EQ(image.files.back().flags, 2);
@@ -189,16 +189,16 @@ TEST(PdiImage, PlacedFilesFollowTheFileList) {
 }
 
 TEST(PdiImage, ExplicitPlacementAndGaps) {
-  ImageSpec plan;
+  ImagePlan plan;
   plan.with_subdirectory = false;
-  FileSpec a;
+  FilePlan a;
   a.identifier = "A.DAT;1";
   a.size = 5000;
   a.first_sector = 500;
-  FileSpec b;
+  FilePlan b;
   b.identifier = "B.DAT;1";
   b.size = 3000;
-  FileSpec c;
+  FilePlan c;
   c.identifier = "C.DAT;1";  // inside the unused sectors before 69
   c.size = 2100;
   c.first_sector = 30;
@@ -231,7 +231,7 @@ TEST(PdiImage, RecordsNeverCrossSectors) {
            size_t(69 + sectors + 2) * kSector) {
       ++count;
     }
-    ImageSpec plan = crowded_plan(count, sectors);
+    ImagePlan plan = crowded_plan(count, sectors);
     Image image = build_image(plan);
     Directory dir = read_directory(image, kDirectorySector, uint32_t(sectors));
     EXPECT_FALSE(dir.crosses_sector);
@@ -250,7 +250,7 @@ TEST(PdiImage, RecordsNeverCrossSectors) {
 }
 
 TEST(PdiImage, DirectoryTooSmallIsGrown) {
-  ImageSpec plan = crowded_plan(200, 1);
+  ImagePlan plan = crowded_plan(200, 1);
   Image image = build_image(plan);
   Directory first = read_directory(image, kDirectorySector, 1);
   uint32_t length = first.records.at(0).size;
@@ -288,13 +288,13 @@ TEST(PdiImage, ContentDependsOnEveryPosition) {
 }
 
 TEST(PdiImage, BulkBytesMatchSingleBytes) {
-  ImageSpec plan = example_plan();
-  FileSpec overlap;  // overlaps VTS_01_1.VOB's tail and runs past it
+  ImagePlan plan = example_plan();
+  FilePlan overlap;  // overlaps VTS_01_1.VOB's tail and runs past it
   overlap.identifier = "OVER.DAT;1";
   overlap.size = 30000;
   overlap.first_sector = 120;
   plan.files.push_back(overlap);
-  FileSpec early;
+  FilePlan early;
   early.identifier = "EARLY.DAT;1";
   early.size = 4097;
   early.first_sector = 2;
@@ -318,9 +318,9 @@ TEST(PdiImage, BulkBytesMatchSingleBytes) {
 }
 
 TEST(PdiImage, DvdFiles) {
-  std::vector<FileSpec> files = dvd_files(3, 1000000);
+  std::vector<FilePlan> files = dvd_files(3, 1000000);
   std::vector<std::string> names;
-  for (const FileSpec& f : files) names.push_back(f.identifier);
+  for (const FilePlan& f : files) names.push_back(f.identifier);
   EXPECT_EQ(names, (std::vector<std::string>{"VIDEO_TS.IFO;1", "VIDEO_TS.BUP;1", "VTS_01_0.IFO;1",
                                              "VTS_01_0.BUP;1", "VTS_01_1.VOB;1", "VTS_01_2.VOB;1",
                                              "VTS_01_3.VOB;1"}));
@@ -329,7 +329,7 @@ TEST(PdiImage, DvdFiles) {
   EXPECT_LT(files[6].size, 1000000u);
   EXPECT_GT(files[6].size, 0u);
   EXPECT_NE(files[6].size % kSector, 0u);
-  for (const FileSpec& f : files) EXPECT_EQ(f.first_sector, 0u);
+  for (const FilePlan& f : files) EXPECT_EQ(f.first_sector, 0u);
   // An exact sector multiple still gives a last VOB that is not one.
   EXPECT_NE(dvd_files(2, 8192).back().size % kSector, 0u);
 }

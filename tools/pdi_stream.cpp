@@ -153,35 +153,29 @@ void image_bytes(const Image& image, uint64_t pos, uint8_t* out, size_t count) {
 }
 
 void stream_header(uint8_t* out) {
-  for (int i = 0; i < kHeaderSize; ++i) out[i] = uint8_t(0x80 | (i * 37 % 128));
+  for (int i = 0; i < kSetHeaderSize; ++i) out[i] = uint8_t(0x80 | (i * 37 % 128));
   memcpy(out, kHeaderText, sizeof kHeaderText - 1);
 }
 
 void stream_bytes(const Image& image, uint64_t pos, uint8_t* out, size_t count) {
-  if (pos < uint64_t(kHeaderSize)) {
-    uint8_t header[kHeaderSize];
+  if (pos < uint64_t(kSetHeaderSize)) {
+    uint8_t header[kSetHeaderSize];
     stream_header(header);
-    size_t n = std::min<size_t>(count, size_t(kHeaderSize - pos));
+    size_t n = std::min<size_t>(count, size_t(kSetHeaderSize - pos));
     memcpy(out, header + pos, n);
     pos += n;
     out += n;
     count -= n;
   }
-  if (count > 0) image_bytes(image, pos - kHeaderSize, out, count);
+  if (count > 0) image_bytes(image, pos - kSetHeaderSize, out, count);
 }
 
 uint64_t stream_size(const Image& image) {
-  return kHeaderSize + image.sector_count * kSectorSize;
+  return kSetHeaderSize + image.sector_count * kSectorSize;
 }
 
 std::string member_name(const std::string& set_name, size_t index) {
-  std::string name = set_name + ".pdi";
-  if (index > 0) {
-    char digits[24];
-    snprintf(digits, sizeof digits, "%02zu", index);
-    name += digits;
-  }
-  return name;
+  return pdiset::member_file_name(set_name + ".pdi", int(index));
 }
 
 std::vector<std::string> write_set(const Image& image, const std::string& set_name,

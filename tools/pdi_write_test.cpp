@@ -17,10 +17,10 @@ namespace {
 
 const uint32_t kSector = kSectorSize;
 
-ImageSpec tool_plan() {
-  ImageSpec plan;
+ImagePlan tool_plan() {
+  ImagePlan plan;
   plan.files = dvd_files(2, 70001);
-  FileSpec hidden;
+  FilePlan hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 3333;
   hidden.flags = 1;
@@ -55,7 +55,7 @@ std::vector<uint8_t> joined(const std::vector<std::string>& names) {
 }
 
 std::vector<uint8_t> expected_stream(const Image& image) {
-  std::vector<uint8_t> s(kHeaderSize);
+  std::vector<uint8_t> s(kSetHeaderSize);
   stream_header(s.data());
   std::vector<uint8_t> body = image_range(image, 0, size_t(image.sector_count) * kSector);
   s.insert(s.end(), body.begin(), body.end());
@@ -66,7 +66,7 @@ std::vector<uint8_t> expected_stream(const Image& image) {
 
 TEST(PdiWrite, PlainImageIsReadByBsdtar) {
   ASSERT_TRUE(have_program("bsdtar")) << "install libarchive-tools";
-  ImageSpec plan = tool_plan();
+  ImagePlan plan = tool_plan();
   Image image = build_image(plan);
   TempDir tmp;
   ASSERT_FALSE(tmp.path.empty());
@@ -82,7 +82,7 @@ TEST(PdiWrite, PlainImageIsReadByBsdtar) {
   EXPECT_TRUE(contains(listed, "VIDEO_TS") || contains(listed, "VIDEO_TS/"));
   EXPECT_TRUE(contains(listed, "VIDEO_TS/SUBDIR") || contains(listed, "VIDEO_TS/SUBDIR/"));
   EXPECT_TRUE(contains(listed, "VIDEO_TS/SUBDIR/INNER.DAT"));
-  for (const FileSpec& f : plan.files) {
+  for (const FilePlan& f : plan.files) {
     EXPECT_TRUE(contains(listed, "VIDEO_TS/" + without_version(f.identifier))) << f.identifier;
   }
 
@@ -106,7 +106,7 @@ TEST(PdiWrite, PlainImageIsReadByBsdtar) {
 
 TEST(PdiWrite, PlainImageIsReadByXorriso) {
   ASSERT_TRUE(have_program("xorriso")) << "install xorriso";
-  ImageSpec plan = tool_plan();
+  ImagePlan plan = tool_plan();
   Image image = build_image(plan);
   TempDir tmp;
   std::string iso = tmp.path + "/image.iso";
@@ -117,7 +117,7 @@ TEST(PdiWrite, PlainImageIsReadByXorriso) {
   ASSERT_EQ(status, 0);
   std::vector<std::string> listed = lines_of(out);
   EXPECT_TRUE(contains(listed, "'/VIDEO_TS/SUBDIR/INNER.DAT'"));
-  for (const FileSpec& f : plan.files) {
+  for (const FilePlan& f : plan.files) {
     EXPECT_TRUE(contains(listed, "'/VIDEO_TS/" + without_version(f.identifier) + "'")) << f.identifier;
   }
 }
@@ -131,8 +131,8 @@ TEST(PdiWrite, SetMembersJoinToHeaderAndImage) {
   const std::vector<std::vector<uint64_t>> cut_lists = {
       {},                                              // one member
       {100000, 77777},                                 // cuts inside sectors
-      {kHeaderSize + 10 * kSector, 5 * kSector},       // cuts on sector boundaries
-      {kHeaderSize},                                   // the header alone
+      {kSetHeaderSize + 10 * kSector, 5 * kSector},       // cuts on sector boundaries
+      {kSetHeaderSize},                                   // the header alone
       {100, 1, 1, 2047, 1, 2049, 1, 50000, 1},         // tiny members, more than six
       {total - 1},                                     // a 1-byte last member
       {total},                                         // exact: no extra member
@@ -158,14 +158,14 @@ TEST(PdiWrite, SetMembersJoinToHeaderAndImage) {
 }
 
 TEST(PdiWrite, HeaderIsRecognisable) {
-  uint8_t header[kHeaderSize];
+  uint8_t header[kSetHeaderSize];
   stream_header(header);
   EXPECT_EQ(memcmp(header, "PDI-SET", 7), 0);
-  EXPECT_TRUE(std::none_of(header, header + kHeaderSize, [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::none_of(header, header + kSetHeaderSize, [](uint8_t b) { return b == 0; }));
 }
 
 TEST(PdiWrite, HundredAndMoreMembers) {
-  ImageSpec plan;
+  ImagePlan plan;
   plan.with_subdirectory = false;
   Image image = build_image(plan);
   std::vector<uint64_t> cuts(105, 3);
@@ -240,14 +240,14 @@ TEST(PdiWrite, ProgramMakesTheExample) {
   EXPECT_EQ(std::filesystem::file_size(names[0]), 4000000u);
   EXPECT_EQ(std::filesystem::file_size(names[1]), 3500000u);
   // Both cuts fall inside image sectors.
-  EXPECT_NE((4000000 - kHeaderSize) % kSector, 0u);
-  EXPECT_NE((7500000 - kHeaderSize) % kSector, 0u);
+  EXPECT_NE((4000000 - kSetHeaderSize) % kSector, 0u);
+  EXPECT_NE((7500000 - kSetHeaderSize) % kSector, 0u);
 
   // The members hold the header and then exactly the plain image.
   std::vector<uint8_t> all = joined(names);
   std::vector<uint8_t> plain = read_file(iso);
-  ASSERT_EQ(all.size(), kHeaderSize + plain.size());
-  EXPECT_TRUE(std::equal(plain.begin(), plain.end(), all.begin() + kHeaderSize));
+  ASSERT_EQ(all.size(), kSetHeaderSize + plain.size());
+  EXPECT_TRUE(std::equal(plain.begin(), plain.end(), all.begin() + kSetHeaderSize));
 
   // The directory at 69 lists the DVD files and a hidden file.
   std::vector<uint8_t> dir(plain.begin() + 69 * kSector, plain.begin() + 70 * kSector);
@@ -265,7 +265,7 @@ TEST(PdiWrite, ProgramRejectsBadArguments) {
   std::string prog = MAKE_PDI_SET_PATH;
   std::string set = shell_quoted(tmp.path + "/S");
   for (const std::string& args : {std::string(""), "--cut x " + set, "--cut " + set,
-                                  "--dir-sectors 0 " + set, "--dir-sectors 11 " + set,
+                                  "--dir-sectors 0 " + set, "--dir-sectors 1001 " + set, "--dir-sector 20 " + set,
                                   "--bogus " + set, set + " extra", "--cut 999999999999 " + set}) {
     int status = 0;
     std::string out = run(prog + " " + args + " 2>" + shell_quoted(tmp.path + "/err"), &status);
@@ -280,14 +280,15 @@ TEST(PdiWrite, ProgramOptionsShapeTheSet) {
   TempDir tmp;
   int status = 0;
   std::string out = run(std::string(MAKE_PDI_SET_PATH) +
-                            " --vobs 2 --vob-size 10000 --dir-sectors 3 --seed 9 --cut 5000 " +
+                            " --vobs 2 --vob-size 10000 --dir-sectors 12 --dir-sector 300 --seed 9 --cut 5000 " +
                             shell_quoted(tmp.path + "/OWN"), &status);
   ASSERT_EQ(status, 0);
   ASSERT_EQ(lines_of(out).size(), 2u);
 
-  ImageSpec plan;
+  ImagePlan plan;
   plan.files = dvd_files(2, 10000);  // no hidden file without --hidden
-  plan.directory_sectors = 3;
+  plan.directory_sectors = 12;
+  plan.directory_sector = 300;
   plan.seed = 9;
   Image image = build_image(plan);
   EXPECT_TRUE(joined({tmp.path + "/OWN.pdi", tmp.path + "/OWN.pdi01"}) == expected_stream(image));

@@ -13,12 +13,15 @@
 
 namespace {
 
+using pdiset::kSectorSize;
+using pdiset::kSetHeaderSize;
+
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
-pdi_maker::ImageSpec dvd_spec(uint64_t vob_size = 700000, int vobs = 3) {
-  pdi_maker::ImageSpec plan;
+pdi_maker::ImagePlan dvd_plan(uint64_t vob_size = 700000, int vobs = 3) {
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(vobs, vob_size);
-  pdi_maker::FileSpec hidden;
+  pdi_maker::FilePlan hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
@@ -38,22 +41,21 @@ class Extraction : public ::testing::Test {
   }
 
   // Every listed file of the image, in table order, as written into folder.
-  std::vector<SectorRun> all_runs(const MadeSet& set, const std::string& folder) {
-    std::vector<SectorRun> runs;
+  std::vector<FileRun> all_runs(const MadeSet& set, const std::string& folder) {
+    std::vector<FileRun> runs;
     for (const pdi_maker::PlacedFile& f : table_files(set.image))
-      runs.push_back({join(folder, written_name(f.identifier)), f.first_sector,
-                      static_cast<int64_t>(f.size / 2048)});
+      runs.push_back({join(folder, written_name(f.identifier)), f.first_sector, f.size});
     return runs;
   }
 
-  // Each output file holds exactly the image sectors of its run.
-  void expect_outputs(const MadeSet& set, const std::vector<SectorRun>& runs) {
-    for (const SectorRun& run : runs) {
+  // Each output file holds exactly the image bytes of its file.
+  void expect_outputs(const MadeSet& set, const std::vector<FileRun>& runs) {
+    for (const FileRun& run : runs) {
       std::string path = run.path;
       std::replace(path.begin(), path.end(), '\\', '/');
       std::string content;
       ASSERT_TRUE(read_whole_file(dir / path, &content)) << path;
-      EXPECT_TRUE(content == image_sectors(set.image, run.first_sector, run.sector_count))
+      EXPECT_TRUE(content == expected_output(set.image, run))
           << path << ": " << content.size() << " bytes";
     }
   }
@@ -67,8 +69,8 @@ class Extraction : public ::testing::Test {
 };
 
 TEST_F(Extraction, AllFilesIntoTheCurrentFolder) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 1300001});
-  std::vector<SectorRun> runs = all_runs(set, "");
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 1300001});
+  std::vector<FileRun> runs = all_runs(set, "");
   Expected e = expect_runs(set, runs);
   RunResult r = run({"movie"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -100,7 +102,7 @@ TEST_F(Extraction, OutputDirectoryOptions) {
   for (const Case& c : cases) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {600000});
+    MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {600000});
     for (const std::string& d : c.premade) {
       std::string p = d;
       ASSERT_EQ(mkdir((dir / p).c_str(), 0777), 0);
@@ -108,7 +110,7 @@ TEST_F(Extraction, OutputDirectoryOptions) {
     }
     std::vector<std::string> args = c.options;
     args.push_back("movie");
-    std::vector<SectorRun> runs = all_runs(set, c.folder);
+    std::vector<FileRun> runs = all_runs(set, c.folder);
     RunResult r = run(args);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + c.messages + expect_runs(set, runs).progress);
@@ -118,21 +120,21 @@ TEST_F(Extraction, OutputDirectoryOptions) {
 }
 
 TEST_F(Extraction, VideoTsBelowAMissingDirectoryFailsAtTheFirstFile) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {600000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {600000});
   RunResult r = run({"-d", "out", "-v", "movie"});
   EXPECT_EQ(r.status, 1);
   const std::string vts = std::string("out") + sep + "VIDEO_TS";
   std::string first = table_files(set.image)[0].identifier;
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + vts +
                                   ": No such file or directory\nwriting " + vts + sep + written_name(first) +
-                                  " (" + std::to_string(table_files(set.image)[0].size / 2048) + " extents) " +
+                                  " (" + std::to_string(extents_shown(table_files(set.image)[0].size)) + " extents) " +
                                   first + ": No such file or directory\n" + kPrompt);
 }
 
 TEST_F(Extraction, XDeletesEveryMemberReached) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 800000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 800000, 700000});
   const std::string folder = std::string("movie") + sep + "VIDEO_TS";
-  std::vector<SectorRun> runs = all_runs(set, folder);
+  std::vector<FileRun> runs = all_runs(set, folder);
   Expected e = expect_runs(set, runs);
   RunResult r = run({"-x", "movie.pdi"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -142,13 +144,12 @@ TEST_F(Extraction, XDeletesEveryMemberReached) {
 }
 
 TEST_F(Extraction, ConversionWritesTheImageUpToItsLastFile) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {300000, 2048 * 200 + 1360, 5000});
-  std::vector<pdi_maker::PlacedFile> files = table_files(set.image);
-  int64_t end = files.back().first_sector + static_cast<int64_t>(files.back().size / 2048);
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {300000, 2048 * 200 + 1360, 5000});
+  const uint64_t image_length = static_cast<uint64_t>(conversion_sectors(set)) * kSectorSize;
   for (const std::vector<std::string>& opts : std::vector<std::vector<std::string>>{
            {"-i", "out"}, {"-i", "out.iso", "-m", "dest"}}) {
     std::string folder = opts.size() > 2 ? "dest" : "";
-    std::vector<SectorRun> runs = {{join(folder, "out.iso"), 0, end}};
+    std::vector<FileRun> runs = {{join(folder, "out.iso"), 0, image_length}};
     std::vector<std::string> args = opts;
     args.push_back("movie");
     RunResult r = run(args);
@@ -160,7 +161,7 @@ TEST_F(Extraction, ConversionWritesTheImageUpToItsLastFile) {
 }
 
 TEST_F(Extraction, SelectionByNameAndPrefix) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000});
   struct Case {
     std::vector<std::string> words;
     std::vector<std::string> selected;  // identifiers
@@ -178,10 +179,10 @@ TEST_F(Extraction, SelectionByNameAndPrefix) {
   for (const Case& c : cases) {
     std::vector<std::string> args = {"-m", "sel", "movie"};
     args.insert(args.end(), c.words.begin(), c.words.end());
-    std::vector<SectorRun> runs;
+    std::vector<FileRun> runs;
     for (const pdi_maker::PlacedFile& f : table_files(set.image))
       if (std::find(c.selected.begin(), c.selected.end(), f.identifier) != c.selected.end())
-        runs.push_back({join("sel", written_name(f.identifier)), f.first_sector, static_cast<int64_t>(f.size / 2048)});
+        runs.push_back({join("sel", written_name(f.identifier)), f.first_sector, f.size});
     ASSERT_EQ(runs.size(), c.selected.size());
     RunResult r = run(args);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -197,8 +198,8 @@ TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
   if (testing_windows_build()) GTEST_SKIP() << "the reader runs natively on the native build's image";
   // The image ends with the whole sectors of the file that starts last, so
   // that file is made of whole sectors here for the reader to find it whole.
-  pdi_maker::ImageSpec plan = dvd_spec();
-  pdi_maker::FileSpec last;
+  pdi_maker::ImagePlan plan = dvd_plan();
+  pdi_maker::FilePlan last;
   last.identifier = "ZZ_LAST.DAT;1";
   last.size = 3 * 2048;
   plan.files.push_back(last);
@@ -212,14 +213,14 @@ TEST_F(Extraction, ConvertedImageReadsBackWithAnotherReader) {
     std::string name = written_name(f.identifier), ours, theirs;
     ASSERT_TRUE(read_whole_file(dir / ("ours/" + name), &ours)) << name;
     ASSERT_TRUE(read_whole_file(dir / ("theirs/VIDEO_TS/" + name), &theirs)) << name;
-    // We copy whole sectors only; the reader stops at the recorded length.
-    EXPECT_EQ(ours.size(), f.size / 2048 * 2048) << name;
+    // The reader stops at the recorded length; we write output_length of it.
+    EXPECT_EQ(ours.size(), output_length(f.size)) << name;
     EXPECT_TRUE(theirs.compare(0, ours.size(), ours) == 0) << name;
   }
 }
 
 TEST_F(Extraction, NothingSelected) {
-  make_set(dvd_spec(), dir.path, "movie.pdi", {500000});
+  make_set(dvd_plan(), dir.path, "movie.pdi", {500000});
   RunResult r = run({"movie", "-l"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
@@ -236,12 +237,12 @@ TEST_F(Extraction, NothingSelected) {
 }
 
 TEST_F(Extraction, SelectionWarningKeepsEveryMember) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 700000});
   std::vector<pdi_maker::PlacedFile> files = table_files(set.image);
   const pdi_maker::PlacedFile& last = files.back();
   RunResult r = run({"-r", "movie", last.identifier, "missing"});
   ASSERT_EQ(r.status, 0) << r.err;
-  std::vector<SectorRun> runs = {{written_name(last.identifier), last.first_sector, static_cast<int64_t>(last.size / 2048)}};
+  std::vector<FileRun> runs = {{written_name(last.identifier), last.first_sector, last.size}};
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
                               "Warning: file missing not found in .pdi set\n"
                               "1 warnings issued during file selection.\ncowardly clearing delete source flag\n" +
@@ -251,7 +252,7 @@ TEST_F(Extraction, SelectionWarningKeepsEveryMember) {
 }
 
 TEST_F(Extraction, MissingContinuationMemberIsNamed) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {500000, 700000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 700000});
   ASSERT_EQ(unlink((dir / "movie.pdi02").c_str()), 0);
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
@@ -264,7 +265,7 @@ TEST_F(Extraction, MissingContinuationMemberIsNamed) {
 }
 
 TEST_F(Extraction, ExistingOutputIsOverwrittenToItsExactLength) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {});
   const pdi_maker::PlacedFile f = table_files(set.image)[0];
   std::string name = written_name(f.identifier);
   FILE* out = fopen((dir / name).c_str(), "wb");
@@ -274,7 +275,7 @@ TEST_F(Extraction, ExistingOutputIsOverwrittenToItsExactLength) {
   fclose(out);
   RunResult r = run({"movie", f.identifier});
   ASSERT_EQ(r.status, 0) << r.err;
-  expect_outputs(set, {{name, f.first_sector, static_cast<int64_t>(f.size / 2048)}});
+  expect_outputs(set, {{name, f.first_sector, f.size}});
 }
 
 // Many sets with random cuts and placements: every output equals its run,
@@ -287,20 +288,20 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
   for (int round = 0; round < rounds; ++round) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    pdi_maker::ImageSpec plan;
+    pdi_maker::ImagePlan plan;
     plan.seed = static_cast<uint32_t>(rng());
     int files = 1 + static_cast<int>(rng() % 8);
     uint32_t next = 80 + static_cast<uint32_t>(rng() % 20);
     for (int i = 0; i < files; ++i) {
-      pdi_maker::FileSpec f;
+      pdi_maker::FilePlan f;
       f.identifier = "F" + std::to_string(i) + ".DAT;1";
       f.size = rng() % 4 == 0 ? rng() % 2048 : rng() % 300000;
       f.first_sector = next;
-      next += static_cast<uint32_t>((f.size + 2047) / 2048 + rng() % 3);
+      next += static_cast<uint32_t>((f.size + kSectorSize - 1) / kSectorSize + rng() % 3);
       plan.files.push_back(f);
     }
     std::shuffle(plan.files.begin(), plan.files.end(), rng);  // directory order
-    uint64_t total = 304 + static_cast<uint64_t>(next) * 2048;
+    uint64_t total = kSetHeaderSize + static_cast<uint64_t>(next) * kSectorSize;
     std::vector<uint64_t> cuts;
     uint64_t used = 0;
     int members = static_cast<int>(rng() % 9);
@@ -313,14 +314,16 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
         case 3: cut = 2048 + rng() % 2048; break;                    // about one sector
         default: cut = 2048 + rng() % (total / 3 + 1); break;
       }
-      if (m == 0 && cut < 141616 + 20480) cut += 141616 + 20480;  // the directory lies in member 0
+      // The directory lies in member 0.
+      const uint64_t past_directory = pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize;
+      if (m == 0 && cut < past_directory) cut += past_directory;
       if (used + cut + 2048 >= total) break;
       cuts.push_back(cut);
       used += cut;
     }
     MadeSet set = make_set(plan, dir.path, "set.pdi", cuts);
     bool remove = rng() % 2 == 0;
-    std::vector<SectorRun> runs = all_runs(set, "o");
+    std::vector<FileRun> runs = all_runs(set, "o");
     Expected e = expect_runs(set, runs);
     std::vector<std::string> args = {"-m", "o", "set"};
     if (remove) args.insert(args.begin(), "-r");
@@ -335,22 +338,22 @@ TEST_F(Extraction, RandomSetsComeOutByteExact) {
 }
 
 TEST_F(Extraction, LargeRunsPrintADotPerFullStep) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec f;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan f;
   f.identifier = "EXACT.VOB;1";  // exactly 20 MiB: one step, no dot
-  f.size = 0x1400000;
+  f.size = kCopyStep;
   f.first_sector = 100;
   plan.files.push_back(f);
   f.identifier = "MORE.VOB;1";  // one sector more: one dot
-  f.size = 0x1400000 + 2048;
+  f.size = kCopyStep + 2048;
   f.first_sector = 10341;
   plan.files.push_back(f);
   f.identifier = "BIG.VOB;1";  // crosses into member 1 with more than 20 MiB on both sides
-  f.size = 3 * 0x1400000 + 5000;
+  f.size = 3 * kCopyStep + 5000;
   f.first_sector = 20583;
   plan.files.push_back(f);
-  MadeSet set = make_set(plan, dir.path, "movie.pdi", {304 + 2048 * (20583 + 12000) + 100});
-  std::vector<SectorRun> runs = all_runs(set, "");
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {kSetHeaderSize + kSectorSize * (20583 + 12000) + 100});
+  std::vector<FileRun> runs = all_runs(set, "");
   Expected e = expect_runs(set, runs);
   RunResult r = run({"movie"});
   ASSERT_EQ(r.status, 0) << r.err;

@@ -33,10 +33,10 @@ std::string usage_text() {
          "extracts Video Title Set 1 from movie.pdi* to dir VIDEO_TS\n";
 }
 
-pdi_maker::ImageSpec dvd_spec() {
-  pdi_maker::ImageSpec plan;
+pdi_maker::ImagePlan dvd_plan() {
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(2, 300000);
-  pdi_maker::FileSpec hidden;
+  pdi_maker::FilePlan hidden;
   hidden.identifier = "HIDDEN.DAT;1";
   hidden.size = 5000;
   hidden.flags = 1;
@@ -92,7 +92,7 @@ TEST_F(Listing, MissingSetIsNamedWithTheSystemsText) {
 }
 
 TEST_F(Listing, ListsTheDirectoryInItsOwnOrderAndEndsWith0) {
-  MadeSet set = make_set(dvd_spec(), dir.path, "movie.pdi", {400000});
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {400000});
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"-l", "movie"}, {"-L", "movie.pdi"}, {"-n", "foo", "-l", "movie"}, {"-lx", "movie"},
            {"-l", "-i", "out", "movie"}, {"-l", "-r", "movie"}}) {
@@ -107,8 +107,8 @@ TEST_F(Listing, ListsTheDirectoryInItsOwnOrderAndEndsWith0) {
 }
 
 TEST_F(Listing, ListingLineLayout) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec f;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan f;
   f.identifier = "VIDEO_TS.IFO;1";
   f.size = 12288;
   f.first_sector = 300;
@@ -126,13 +126,13 @@ TEST_F(Listing, ListingLineLayout) {
 }
 
 TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   // Directory order differs from the order of first sectors.
   const char* names[] = {"B.IFO;1", "A.IFO;1", "C.VOB;1"};
   const uint32_t sectors[] = {500, 400, 600};
   const uint64_t sizes[] = {6144, 5000, 1000};
   for (int i = 0; i < 3; ++i) {
-    pdi_maker::FileSpec f;
+    pdi_maker::FilePlan f;
     f.identifier = names[i];
     f.first_sector = sectors[i];
     f.size = sizes[i];
@@ -160,7 +160,7 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
 }
 
 TEST_F(Listing, EmptyDirectoryListsNothingAndExtractionStops) {
-  pdi_maker::ImageSpec plan;  // only ".", ".." and the subdirectory
+  pdi_maker::ImagePlan plan;  // only ".", ".." and the subdirectory
   plan.with_subdirectory = true;
   make_set(plan, dir.path, "movie.pdi", {});
   RunResult r = run({"-gb", "list.txt", "movie"});
@@ -185,7 +185,7 @@ TEST_F(Listing, FirstMemberTooShortForADirectory) {
 }
 
 TEST_F(Listing, ListFileThatCannotBeCreated) {
-  make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  make_set(dvd_plan(), dir.path, "movie.pdi", {});
   RunResult r = run({"-gb", "no-such-dir/list.txt", "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no-such-dir/list.txt: No such file or directory\n" + std::string(kPrompt)),
@@ -194,7 +194,7 @@ TEST_F(Listing, ListFileThatCannotBeCreated) {
 }
 
 TEST_F(Listing, ListFileIsNeverWrittenOverAMember) {
-  make_set(dvd_spec(), dir.path, "movie.pdi", {100000});
+  make_set(dvd_plan(), dir.path, "movie.pdi", {100000});
   std::string before;
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
   RunResult r = run({"-gb", "movie.pdi01", "movie"});
@@ -248,7 +248,7 @@ bool ends_within(pid_t pid, int ms, int* status) {
 }
 
 TEST_F(Listing, FatalEndWaitsForReturnAndASuccessfulRunDoesNot) {
-  make_set(dvd_spec(), dir.path, "movie.pdi", {});
+  make_set(dvd_plan(), dir.path, "movie.pdi", {});
   int input = -1, status = -1;
   pid_t pid = start_with_open_input(dir.path, {"-l", "missing"}, &input);
   ASSERT_GT(pid, 0);

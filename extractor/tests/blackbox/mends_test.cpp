@@ -18,8 +18,8 @@ namespace {
 
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
-pdi_maker::FileSpec file(const std::string& identifier, uint64_t size) {
-  pdi_maker::FileSpec f;
+pdi_maker::FilePlan file(const std::string& identifier, uint64_t size) {
+  pdi_maker::FilePlan f;
   f.identifier = identifier;
   f.size = size;
   return f;
@@ -48,7 +48,7 @@ class Mends : public ::testing::Test {
 };
 
 TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   std::vector<std::string> unsafe = {"../ESCAPE.DAT;1", "A/B.DAT;1", "..;1", ";1", ".;1"};
   if (testing_windows_build()) {
     unsafe.push_back("A\\B.DAT;1");
@@ -69,11 +69,10 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   for (const pdi_maker::PlacedFile& f : table_files(set.image))
     if (std::find(unsafe.begin(), unsafe.end(), f.identifier) != unsafe.end())
       warnings += "Warning: file " + f.identifier + " has a name that cannot be written safely, skipped\n";
-  std::vector<SectorRun> runs;
+  std::vector<FileRun> runs;
   for (const pdi_maker::PlacedFile& f : table_files(set.image))
     if (f.identifier == "GOOD.DAT;1" || f.identifier == "LAST.DAT;1")
-      runs.push_back({std::string("out") + sep + written_name(f.identifier), f.first_sector,
-                      static_cast<int64_t>(f.size / 2048)});
+      runs.push_back({std::string("out") + sep + written_name(f.identifier), f.first_sector, f.size});
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + warnings +
                                   "cowardly clearing delete source flag\n" + expect_runs(set, runs).progress +
                                   std::to_string(unsafe.size()) + " files not written because of unsafe names." +
@@ -85,7 +84,7 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
 }
 
 TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("VIDEO_TS.IFO;1", 12288));
   make_set(plan, dir.path, "movie.pdi", {});
   std::string long_dir(990, 'd');
@@ -104,7 +103,7 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
     folder += (folder.empty() ? "" : "/") + std::string(180, 'a' + i);
     ASSERT_EQ(mkdir((dir / folder).c_str(), 0777), 0);
   }
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("A.DAT;1", 5000));
   std::string name = folder + "/" + std::string(770 - folder.size() - 1 - 4, 'm') + ".pdi";
   ASSERT_EQ(name.size(), 770u);
@@ -117,7 +116,7 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
 }
 
 TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files.push_back(file("A.DAT;1", 50000));
   plan.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
   MadeSet set = make_set(plan, dir.path, "movie.pdi", {200000});
@@ -125,7 +124,8 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("writing movie.pdi01 (24 extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
+  EXPECT_NE(r.err.find("writing movie.pdi01 (" + std::to_string(extents_shown(50000)) +
+                       " extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
                        std::string(kPrompt)),
             std::string::npos)
       << r.err;
@@ -146,7 +146,7 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
 // since its last flush has been flushed again.
 TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
   if (testing_windows_build()) GTEST_SKIP() << "traced natively";
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(3, 600000);
   MadeSet set = make_set(plan, dir.path, "movie.pdi", {300000, 700001, 500000});
   std::string program = getenv("QUARNEX_PROGRAM");
@@ -184,13 +184,13 @@ namespace {
 // A file inside another file's run cannot be read once the chain has moved
 // past its start; with -r its member would be gone. Every member stays.
 TEST_F(Mends, OverlappingFilesKeepEveryMember) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
   a.first_sector = 100;
   b.first_sector = 120;
   c.first_sector = 200;
   plan.files = {a, b, c};
-  MadeSet set = make_set(plan, dir.path, "movie.pdi", {304 + 130 * 2048 + 7});
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {pdiset::kSetHeaderSize + 130 * pdiset::kSectorSize + 7});
   RunResult r = run({"-r", "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"

@@ -56,10 +56,10 @@ TEST_F(DiskFull, WritesThatFailAtOnce) {
     std::vector<std::string> chosen;
     auto image_word = std::find(c.args.begin(), c.args.end(), "set");
     chosen.assign(image_word + 1, c.args.end());
-    std::vector<SectorRun> runs = runs_of(set, "out", chosen);
-    for (const SectorRun& run : runs) {
+    std::vector<FileRun> runs = runs_of(set, "out", chosen);
+    for (const FileRun& run : runs) {
       if (run.path == std::string("out/") + c.full_file) break;
-      expect_output(set, run.path, run.first_sector, run.sector_count);
+      expect_output(set, run);
     }
     LossReport loss = losses(set, runs);
     EXPECT_EQ(loss.lost, 0) << loss.detail;
@@ -73,16 +73,16 @@ TEST_F(DiskFull, WritesThatFailAtOnce) {
 // Deleting a member first flushes the output being written; an output that
 // cannot be flushed keeps the member.
 TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
-  pdi_maker::ImageSpec plan;
-  pdi_maker::FileSpec a, z;
+  pdi_maker::ImagePlan plan;
+  pdi_maker::FilePlan a, z;
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
-  a.size = 50 * 2048;
+  a.size = 50 * kSectorSize;
   z.identifier = "Z.DAT;1";  // no whole sector: nothing is written, but the chain moves on
   z.first_sector = 300;
   z.size = 100;
   plan.files = {a, z};
-  MadeSet set = make_set(plan, dir.path, "set.pdi", {304 + 250 * 2048});
+  MadeSet set = make_set(plan, dir.path, "set.pdi", {kSetHeaderSize + 250 * kSectorSize});
   full("Z.DAT");
   RunResult r = run_quarnex(dir.path, {"-r", "-d", "out", "set"});
   EXPECT_EQ(r.status, 1);

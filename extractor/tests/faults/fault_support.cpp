@@ -65,28 +65,30 @@ std::string message_of(const std::string& err_after_echo) {
   return last;
 }
 
-RawSet::RawSet(uint32_t sectors, uint32_t seed) : stream(304 + static_cast<size_t>(sectors) * 2048) {
-  for (size_t i = 0; i < 304; ++i) stream[i] = static_cast<uint8_t>(0xA0 + i % 16);
-  for (size_t pos = 0; pos + 304 < stream.size(); ++pos) {
+using pdiset::kSectorSize;
+using pdiset::kSetHeaderSize;
+
+RawSet::RawSet(uint32_t sectors, uint32_t seed)
+    : stream(kSetHeaderSize + static_cast<size_t>(sectors) * kSectorSize) {
+  for (size_t i = 0; i < size_t{kSetHeaderSize}; ++i) stream[i] = static_cast<uint8_t>(0xA0 + i % 16);
+  for (size_t pos = 0; pos + kSetHeaderSize < stream.size(); ++pos) {
     uint32_t x = static_cast<uint32_t>(pos) * 2654435761u + seed;
-    stream[304 + pos] = static_cast<uint8_t>(x >> 24 ^ pos >> 11);
+    stream[kSetHeaderSize + pos] = static_cast<uint8_t>(x >> 24 ^ pos >> 11);
   }
-  std::fill(stream.begin() + 141616, stream.begin() + 141616 + 20480, 0);
+  std::fill(stream.begin() + pdiset::kDirectoryOffset,
+            stream.begin() + pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize, 0);
 }
 
-std::string RawSet::sectors(int64_t first, int64_t count) const {
-  if (first < 0 || count <= 0) return "";
-  uint64_t begin = 304 + static_cast<uint64_t>(first) * 2048;
-  uint64_t end = std::min<uint64_t>(begin + static_cast<uint64_t>(count) * 2048, stream.size());
+std::string RawSet::bytes(int64_t first, uint64_t count) const {
+  if (first < 0 || count == 0) return "";
+  uint64_t begin = kSetHeaderSize + static_cast<uint64_t>(first) * kSectorSize;
+  uint64_t end = std::min<uint64_t>(begin + count, stream.size());
   if (begin >= end) return "";
   return std::string(stream.begin() + begin, stream.begin() + end);
 }
 
-std::string member_file(const std::string& set_name, size_t k) {
-  if (k == 0) return set_name;
-  char number[24];
-  snprintf(number, sizeof number, "%02zu", k);
-  return set_name + number;
+static std::string member_file(const std::string& set_name, size_t k) {
+  return pdiset::member_file_name(set_name, static_cast<int>(k));
 }
 
 std::vector<uint64_t> RawSet::write(const std::string& folder, const std::string& set_name,
@@ -111,40 +113,6 @@ static bool read_regular_file(const std::string& path, std::string* content) {
   struct stat st;
   if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   return read_whole_file(path, content);
-}
-
-static void put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-static void put_be32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * (3 - i)));
-}
-
-bool RecordWriter::add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned length,
-                       unsigned flags, int name_length) {
-  if (length == 0) length = static_cast<unsigned>(33 + name.size() + (name.size() % 2 == 0));
-  if (at + length > bytes.size() || length > 255) return false;
-  uint8_t* r = bytes.data() + at;
-  r[0] = static_cast<uint8_t>(length);
-  if (length >= 33) {
-    put32(r + 2, extent);
-    put_be32(r + 6, extent);
-    put32(r + 10, data_length);
-    put_be32(r + 14, data_length);
-    r[18] = 103;
-    r[19] = 2;
-    r[20] = 7;
-    r[21] = 9;
-    r[22] = 5;
-    r[23] = 3;
-    r[25] = static_cast<uint8_t>(flags);
-    r[28] = 1;
-    r[31] = 1;
-    r[32] = static_cast<uint8_t>(name_length < 0 ? name.size() : static_cast<size_t>(name_length));
-  }
-  if (length > 33) memcpy(r + 33, name.data(), std::min<size_t>(name.size(), length - 33));
-  at += length;
-  return true;
 }
 
 static void walk(const std::string& root, const std::string& rel, std::set<std::string>* out) {
@@ -213,12 +181,12 @@ LossReport check_nothing_lost(const std::string& folder, const std::string& set_
   }
   for (size_t i = 0; i < runs.size(); ++i) {
     const SelectedRun& run = runs[i];
-    if (run.sector_count <= 0 || run.first_sector < 0) continue;
+    if (run.length == 0 || run.first_sector < 0) continue;
     // Of several runs written to one output, the last one replaces the others.
     bool replaced = false;
     for (size_t j = i + 1; j < runs.size(); ++j) replaced = replaced || runs[j].output == run.output;
-    uint64_t run_begin = 304 + static_cast<uint64_t>(run.first_sector) * 2048;
-    uint64_t run_end = std::min<uint64_t>(run_begin + static_cast<uint64_t>(run.sector_count) * 2048, at);
+    uint64_t run_begin = kSetHeaderSize + static_cast<uint64_t>(run.first_sector) * kSectorSize;
+    uint64_t run_end = std::min<uint64_t>(run_begin + run.length, at);
     if (run_begin >= run_end) continue;
     std::string output;
     bool written = !replaced && read_regular_file(folder + "/" + run.output, &output);

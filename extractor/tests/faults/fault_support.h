@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "pdiset/layout.h"
+
 extern const char kBannerLines[];  // the banner line and the empty line after it
 extern const char kPrompt[];       // the empty line, the bell and the RETURN prompt
 
@@ -36,29 +38,15 @@ std::string message_of(const std::string& err_after_echo);
 struct RawSet {
   std::vector<uint8_t> stream;
   explicit RawSet(uint32_t sectors, uint32_t seed = 7);
-  uint8_t* directory() { return stream.data() + 141616; }
-  // Image sectors [first, first + count) as the program copies them; sectors
-  // beyond the image count as absent (the result is shorter).
-  std::string sectors(int64_t first, int64_t count) const;
+  uint8_t* directory() { return stream.data() + pdiset::kDirectoryOffset; }
+  // count image bytes from the start of sector first; bytes beyond the
+  // image count as absent (the result is shorter).
+  std::string bytes(int64_t first, uint64_t count) const;
   // Writes the members into folder: the first cuts.size() get those sizes,
   // the last the rest. Returns the member sizes.
   std::vector<uint64_t> write(const std::string& folder, const std::string& set_name,
                               const std::vector<uint64_t>& cuts) const;
 };
-
-// Appends ISO 9660 directory records to a ten-sector directory.
-struct RecordWriter {
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(20480, 0);
-  size_t at = 0;
-  // A record of length bytes (0: 33 + name + padding) for a plain file.
-  // Returns false when it does not fit.
-  bool add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned length = 0,
-           unsigned flags = 0, int name_length = -1);
-  void next_sector() { at = (at + 2047) / 2048 * 2048; }
-};
-
-// Member k's name: NAME.pdi, NAME.pdi01, ...
-std::string member_file(const std::string& set_name, size_t k);
 
 // Everything below root (relative paths, directories with a trailing "/"),
 // without following symbolic links.
@@ -68,11 +56,11 @@ std::set<std::string> tree_below(const std::string& root);
 std::vector<std::string> written_outside(const std::set<std::string>& before, const std::set<std::string>& after,
                                          const std::vector<std::string>& allowed);
 
-// A selected run of image sectors and the file it was to be written to.
+// A selected file (or image) and the output it was to be written to.
 struct SelectedRun {
   std::string output;  // path of the output file
   int64_t first_sector;
-  int64_t sector_count;
+  uint64_t length;     // the bytes to be written from the sector's start
 };
 
 struct LossReport {

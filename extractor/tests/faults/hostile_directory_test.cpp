@@ -9,11 +9,19 @@
 #include <cstring>
 #include <random>
 
+#include "directory_records.h"
 #include "fault_support.h"
 #include "run_program.h"
 #include "set_model.h"
 
 namespace {
+
+using pdiset::kDirectoryReadSize;
+using pdiset::kSectorSize;
+using pdiset::kSetHeaderSize;
+
+// A cut of member 0 after sector s and extra bytes.
+uint64_t cut_after(uint64_t sectors, uint64_t extra = 0) { return kSetHeaderSize + sectors * kSectorSize + extra; }
 
 struct Taken {
   std::string name;
@@ -25,9 +33,9 @@ struct Taken {
 // at the first sector start holding 0, or with the directory's own extent.
 std::vector<Taken> taken_records(const std::vector<uint8_t>& dir) {
   std::vector<uint8_t> d(dir);
-  d.resize(20480 + 4096, 0);
+  d.resize(kDirectoryReadSize + 2 * kSectorSize, 0);
   auto u32 = [&](size_t p) { return uint32_t(d[p]) | d[p + 1] << 8 | d[p + 2] << 16 | uint32_t(d[p + 3]) << 24; };
-  size_t end = 20480;
+  size_t end = kDirectoryReadSize;
   if (d[0] >= 34 && d[32] == 1 && d[33] == 0 && u32(10) >= 2048)
     end = std::min<size_t>(end, (uint64_t(u32(10)) + 2047) / 2048 * 2048);
   std::vector<Taken> out;
@@ -74,7 +82,7 @@ class Hostile : public ::testing::Test {
               uint32_t sectors = 700, const std::vector<uint64_t>& cuts = {}, uint32_t seed = 7) {
     Outcome o;
     raw = std::make_unique<RawSet>(sectors, seed);
-    memcpy(raw->directory(), directory.data(), 20480);
+    memcpy(raw->directory(), directory.data(), kDirectoryReadSize);
     std::string work = parent / "work";
     mkdir(work.c_str(), 0777);
     sizes = raw->write(work, "set.pdi", cuts);
@@ -94,13 +102,14 @@ class Hostile : public ::testing::Test {
       std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) {
         return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
       });
-      int64_t end = static_cast<int32_t>(taken.back().extent) + static_cast<int64_t>(taken.back().length / 2048);
+      int64_t end = static_cast<int32_t>(taken.back().extent) + extents_shown(taken.back().length);
       bool in_out = std::find(args.begin(), args.end(), "-m") != args.end();
-      runs.push_back({in_out ? "out/" + *(iso + 1) + ".iso" : *(iso + 1) + ".iso", 0, std::min<int64_t>(end, INT32_MAX)});
+      runs.push_back({in_out ? "out/" + *(iso + 1) + ".iso" : *(iso + 1) + ".iso", 0,
+                      static_cast<uint64_t>(std::max<int64_t>(0, std::min<int64_t>(end, INT32_MAX))) * kSectorSize});
     } else if (iso == args.end()) {
       for (const Taken& t : taken)
         if (safe_name(written_name(t.name)))
-          runs.push_back({folder + "/" + written_name(t.name), static_cast<int32_t>(t.extent), t.length / 2048});
+          runs.push_back({folder + "/" + written_name(t.name), static_cast<int32_t>(t.extent), output_length(t.length)});
       // In the order the program writes them.
       std::stable_sort(runs.begin(), runs.end(),
                        [](const SelectedRun& a, const SelectedRun& b) { return a.first_sector < b.first_sector; });
@@ -115,10 +124,11 @@ class Hostile : public ::testing::Test {
     return o;
   }
   std::string work(const std::string& name) { return parent / ("work/" + name); }
-  void expect_file(const std::string& path, int64_t first, int64_t count) {
+  // The output holds the bytes written of a file of data_length bytes.
+  void expect_file(const std::string& path, int64_t first, uint64_t data_length) {
     std::string content;
     ASSERT_TRUE(read_whole_file(work(path), &content)) << path;
-    EXPECT_TRUE(content == raw->sectors(first, count)) << path << ": " << content.size() << " bytes";
+    EXPECT_TRUE(content == raw->bytes(first, output_length(data_length))) << path << ": " << content.size() << " bytes";
   }
   void expect_sound(const Outcome& o) {
     EXPECT_TRUE(o.r.status == 0 || o.r.status == 1) << o.r.err;
@@ -170,8 +180,8 @@ TEST_F(Hostile, RecordsOfEveryLength) {
     EXPECT_EQ(o.r.status, 0) << o.r.err;
     std::string progress;
     for (const Taken& t : expected) {
-      progress += "writing out/" + t.name + " (" + std::to_string(t.length / 2048) + " extents) \n";
-      expect_file("out/" + t.name, t.extent, t.length / 2048);
+      progress += "writing out/" + t.name + " (" + std::to_string(extents_shown(t.length)) + " extents) \n";
+      expect_file("out/" + t.name, t.extent, t.length);
     }
     EXPECT_EQ(o.r.err_after_echo, kBannerLines + progress);
     EXPECT_EQ(o.loss.lost, 0) << o.loss.detail;
@@ -195,9 +205,9 @@ TEST_F(Hostile, IdentifierLengthsPastTheRecord) {
     w.next_sector();
     w.add("SUB", 0, 2048, 255, 2);
   }
-  while (w.at < 20480 - 40 - 251) w.add("SUB", 0, 2048, 251, 2);
-  w.add("FILLER", 0, 2048, static_cast<unsigned>(20480 - 40 - w.at), 2);
-  ASSERT_EQ(w.at, 20480u - 40);
+  while (w.at < kDirectoryReadSize - 40 - 251) w.add("SUB", 0, 2048, 251, 2);
+  w.add("FILLER", 0, 2048, static_cast<unsigned>(kDirectoryReadSize - 40 - w.at), 2);
+  ASSERT_EQ(w.at, kDirectoryReadSize - 40u);
   ASSERT_TRUE(w.add("PASTEND", 250, 4096, 40, 0, 255));
   std::vector<Taken> expected = {{"GOOD1.DAT;1", 200, 4096}, {"GOOD2.DAT;1", 220, 4096}, {"GOOD3.DAT;1", 240, 4096}};
   ASSERT_EQ(taken_records(w.bytes).size(), expected.size());
@@ -205,7 +215,7 @@ TEST_F(Hostile, IdentifierLengthsPastTheRecord) {
   expect_sound(o);
   EXPECT_EQ(o.r.status, 0) << o.r.err;
   EXPECT_EQ(o.r.out, listing_of(expected));
-  for (const Taken& t : expected) expect_file("out/" + written_name(t.name), t.extent, 2);
+  for (const Taken& t : expected) expect_file("out/" + written_name(t.name), t.extent, t.length);
   EXPECT_EQ(o.loss.lost, 0) << o.loss.detail;
   record("identifier lengths past the record and past the 20480 bytes read", o);
 }
@@ -228,10 +238,11 @@ TEST_F(Hostile, NamesThatWouldLeaveTheOutputFolder) {
   int unsafe = 0;
   uint32_t extent = 200;
   for (const Name& n : names) {
-    ASSERT_TRUE(w.add(n.id, extent, 2 * 2048 + 100, n.id.size() == 222 ? 255 : 0));
+    const uint32_t length = 2 * 2048 + 100;
+    ASSERT_TRUE(w.add(n.id, extent, length, n.id.size() == 222 ? 255 : 0));
     std::string written = written_name(n.id);
     if (n.safe) {
-      progress += "writing out/" + written + " (2 extents) \n";
+      progress += "writing out/" + written + " (" + std::to_string(extents_shown(length)) + " extents) \n";
     } else {
       std::string shown = n.id;
       for (char& c : shown)
@@ -241,7 +252,7 @@ TEST_F(Hostile, NamesThatWouldLeaveTheOutputFolder) {
     }
     extent += 4;
   }
-  Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, {304 + 300 * 2048 + 5});
+  Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, {cut_after(300, 5)});
   expect_sound(o);
   EXPECT_EQ(o.r.status, 1);
   EXPECT_EQ(o.r.err_after_echo, kBannerLines + warnings + "cowardly clearing delete source flag\n" + progress +
@@ -251,7 +262,7 @@ TEST_F(Hostile, NamesThatWouldLeaveTheOutputFolder) {
   std::set<std::string> written_files;
   for (const Name& n : names) {
     if (n.safe) {
-      expect_file("out/" + written_name(n.id), extent, 2);
+      expect_file("out/" + written_name(n.id), extent, 2 * 2048 + 100);
       written_files.insert("work/out/" + written_name(n.id));
     }
     extent += 4;
@@ -277,10 +288,10 @@ TEST_F(Hostile, ExtentsAndLengthsPastTheEndOfTheSet) {
        {{"OK.DAT;1", 100, 3 * 2048}, {"FAR.DAT;1", 0x7FFFFFF0u, 0xFFFFFFFFu}}, {},
        "writing out/FAR.DAT (2097151 extents) set.pdi01: No such file or directory", {"OK.DAT"}},
       {"extent that reads as a negative sector, -r",
-       {{"OK.DAT;1", 100, 3 * 2048}, {"NEG.DAT;1", 0xFFFFFFF0u, 10 * 2048}}, {304 + 300 * 2048 + 9},
+       {{"OK.DAT;1", 100, 3 * 2048}, {"NEG.DAT;1", 0xFFFFFFF0u, 10 * 2048}}, {cut_after(300, 9)},
        "writing out/NEG.DAT (10 extents) during skip of .pdi-data: Invalid argument", {}},
       {"length far past the end of the set, no other file inside it, -r",
-       {{"A.DAT;1", 100, 3 * 2048}, {"LONG.DAT;1", 105, 0xFFFFFFFFu}}, {304 + 200 * 2048},
+       {{"A.DAT;1", 100, 3 * 2048}, {"LONG.DAT;1", 105, 0xFFFFFFFFu}}, {cut_after(200)},
        "writing out/LONG.DAT (2097151 extents) (set.pdi01)set.pdi02: No such file or directory", {"A.DAT"}},
   };
   for (const Case& c : cases) {
@@ -295,7 +306,7 @@ TEST_F(Hostile, ExtentsAndLengthsPastTheEndOfTheSet) {
     EXPECT_NE(o.r.err_after_echo.find(c.said + "\n" + kPrompt), std::string::npos) << o.r.err_after_echo;
     for (const std::string& name : c.complete)
       for (const Taken& t : c.records)
-        if (written_name(t.name) == name) expect_file("out/" + name, t.extent, t.length / 2048);
+        if (written_name(t.name) == name) expect_file("out/" + name, t.extent, t.length);
     EXPECT_EQ(o.loss.lost, 0) << o.loss.detail;
     record(c.fault, o);
     std::swap(parent.path, fresh.path);
@@ -313,12 +324,12 @@ TEST_F(Hostile, RunsThatShareSectorsOrOutputs) {
   };
   const Case cases[] = {
       {"a file inside another file's run, the run crossing a member end, -r",
-       {{"A.DAT;1", 100, 60 * 2048}, {"B.DAT;1", 120, 10 * 2048}}, {304 + 150 * 2048}, 1},
+       {{"A.DAT;1", 100, 60 * 2048}, {"B.DAT;1", 120, 10 * 2048}}, {cut_after(150)}, 1},
       {"a file inside a run that reaches past the end of the set, -r",
        {{"A.DAT;1", 100, 3 * 2048}, {"LONG.DAT;1", 105, 0xFFFFFFFFu}, {"B.DAT;1", 300, 5 * 2048}},
-       {304 + 200 * 2048}, 1},
+       {cut_after(200)}, 1},
       {"two versions of one file (one output name) in different members, -r",
-       {{"DUP.DAT;1", 100, 5 * 2048}, {"DUP.DAT;2", 300, 5 * 2048}}, {304 + 200 * 2048}, 0},
+       {{"DUP.DAT;1", 100, 5 * 2048}, {"DUP.DAT;2", 300, 5 * 2048}}, {cut_after(200)}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -371,7 +382,7 @@ TEST_F(Hostile, DirectoryWhoseTenSectorsAreAllRecords) {
   std::string progress;
   for (const Taken& t : expected) {
     progress += "writing out/" + t.name + " (1 extents) \n";
-    expect_file("out/" + t.name, t.extent, 1);
+    expect_file("out/" + t.name, t.extent, t.length);
   }
   EXPECT_EQ(o.r.err_after_echo, kBannerLines + progress);
   EXPECT_FALSE(exists(work("set.pdi")));
@@ -413,7 +424,7 @@ TEST_F(Hostile, MostRecordsTenSectorsCanHold) {
   // any kind that ten sectors hold, so 10 000 taken records cannot occur.
   ScratchDir fresh;
   std::swap(parent.path, fresh.path);
-  std::vector<uint8_t> d(20480, 0);
+  std::vector<uint8_t> d(kDirectoryReadSize, 0);
   for (size_t p = 0; p + 3 <= d.size(); p += 3) {
     d[p] = 3;
     d[p + 1] = 0;
@@ -465,8 +476,8 @@ TEST_F(Hostile, RandomDirectories) {
     std::vector<uint64_t> cuts;
     uint64_t at = 0;
     for (int m = static_cast<int>(rng() % 4); m > 0; --m) {
-      uint64_t cut = (at == 0 ? 162096 : 2048) + rng() % (400 * 2048);
-      if (at + cut + 1 >= 304 + 700ull * 2048) break;
+      uint64_t cut = (at == 0 ? pdiset::kDirectoryOffset + kDirectoryReadSize : kSectorSize) + rng() % (400 * 2048);
+      if (at + cut + 1 >= cut_after(700)) break;
       cuts.push_back(cut);
       at += cut;
     }
@@ -480,10 +491,10 @@ TEST_F(Hostile, RandomDirectories) {
       std::stable_sort(t.begin(), t.end(), [](const Taken& a, const Taken& b) {
         return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
       });
-      int64_t end = static_cast<int32_t>(t.back().extent) + static_cast<int64_t>(t.back().length / 2048);
+      int64_t end = static_cast<int32_t>(t.back().extent) + extents_shown(t.back().length);
       std::string iso;
       ASSERT_TRUE(read_whole_file(work(args.size() > 4 ? "out/out.iso" : "out.iso"), &iso));
-      EXPECT_TRUE(iso == raw->sectors(0, end)) << iso.size();
+      EXPECT_TRUE(iso == raw->bytes(0, static_cast<uint64_t>(std::max<int64_t>(end, 0)) * kSectorSize)) << iso.size();
     }
     if (o.r.status == 0 || o.r.status == 1) ++statuses[o.r.status];
     crashes += o.r.status < 0 || o.sanitizer;

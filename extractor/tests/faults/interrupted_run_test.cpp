@@ -21,26 +21,28 @@ using Clock = std::chrono::steady_clock;
 // A DVD-like set of 3 to 8 files with gaps, cut into 2 to 7 members, some
 // cuts on sector boundaries and some inside sectors.
 MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
-  pdi_maker::ImageSpec plan;
+  pdi_maker::ImagePlan plan;
   plan.seed = static_cast<uint32_t>(rng());
   uint32_t next = 80 + static_cast<uint32_t>(rng() % 10);
   int files = 3 + static_cast<int>(rng() % 6);
   for (int i = 0; i < files; ++i) {
-    pdi_maker::FileSpec f;
+    pdi_maker::FilePlan f;
     f.identifier = "VTS_01_" + std::to_string(i) + ".VOB;1";
     f.size = rng() % 6 == 0 ? rng() % 3000 : 50000 + rng() % 450000;
     f.first_sector = next;
-    next += static_cast<uint32_t>((f.size + 2047) / 2048 + rng() % 4);
+    next += static_cast<uint32_t>((f.size + kSectorSize - 1) / kSectorSize + rng() % 4);
     plan.files.push_back(f);
   }
-  uint64_t total = 304 + static_cast<uint64_t>(next) * 2048;
+  uint64_t total = kSetHeaderSize + static_cast<uint64_t>(next) * kSectorSize;
   std::vector<uint64_t> cuts;
   uint64_t used = 0;
   int members = 2 + static_cast<int>(rng() % 6);
   for (int m = 1; m < members; ++m) {
     uint64_t cut = (total - 200000) / members;
-    cut += rng() % 3 == 0 ? (2048 - (used + cut - 304) % 2048) % 2048 : rng() % 2048;  // boundary or inside
-    if (m == 1 && cut < 162096) cut = 162096;
+    cut += rng() % 3 == 0 ? (kSectorSize - (used + cut - kSetHeaderSize) % kSectorSize) % kSectorSize
+                          : rng() % kSectorSize;  // boundary or inside
+    const uint64_t past_directory = pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize;
+    if (m == 1 && cut < past_directory) cut = past_directory;
     if (used + cut + 4096 >= total) break;
     cuts.push_back(cut);
     used += cut;
@@ -63,7 +65,7 @@ TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
     MadeSet set = random_set(rng, dir.path);
     // -r over everything, -r over a few files, -x, -r conversion.
     std::vector<std::string> args;
-    std::vector<SectorRun> runs_expected;
+    std::vector<FileRun> runs_expected;
     std::vector<pdi_maker::PlacedFile> files = table_files(set.image);
     switch (rng() % 4) {
       case 0:
@@ -86,8 +88,7 @@ TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
         break;
       default: {
         args = {"-r", "-i", "whole", "movie"};
-        int64_t end = files.back().first_sector + static_cast<int64_t>(files.back().size / 2048);
-        runs_expected = {{"whole.iso", 0, end}};
+        runs_expected = {{"whole.iso", 0, static_cast<uint64_t>(conversion_sectors(set)) * kSectorSize}};
       }
     }
     double delay = std::uniform_real_distribution<double>(0, 0.9 * typical)(rng);

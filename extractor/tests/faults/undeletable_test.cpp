@@ -17,8 +17,8 @@ void check_complete_run(const MadeSet& set, const RunResult& r, const std::strin
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err_after_echo, kBannerLines + progress);
   EXPECT_EQ(members_left(set), left);
-  std::vector<SectorRun> runs = runs_of(set, "out");
-  for (const SectorRun& run : runs) expect_output(set, run.path, run.first_sector, run.sector_count);
+  std::vector<FileRun> runs = runs_of(set, "out");
+  for (const FileRun& run : runs) expect_output(set, run);
   LossReport loss = losses(set, runs);
   EXPECT_EQ(loss.lost, 0) << loss.detail;
   EXPECT_EQ(loss.changed_members, 0) << loss.detail;

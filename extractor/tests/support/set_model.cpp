@@ -1,0 +1,193 @@
+#include "set_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using pdiset::kSectorSize;
+using pdiset::kSetHeaderSize;
+
+MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
+                 const std::string& set_name, const std::vector<uint64_t>& cuts) {
+  MadeSet set;
+  set.image = pdi_maker::build_image(plan);
+  set.folder = folder;
+  set.set_name = set_name;
+  std::string error;
+  // The maker names members after the set name less its ".pdi".
+  std::string base = set_name.substr(0, set_name.size() - 4);
+  std::vector<std::string> names = pdi_maker::write_set(set.image, folder + "/" + base, cuts, &error);
+  EXPECT_FALSE(names.empty()) << error;
+  uint64_t total = pdi_maker::stream_size(set.image);
+  uint64_t used = 0;
+  for (uint64_t c : cuts) {
+    set.member_sizes.push_back(c);
+    used += c;
+  }
+  if (used < total) set.member_sizes.push_back(total - used);
+  EXPECT_EQ(names.size(), set.member_sizes.size());
+  return set;
+}
+
+std::string member_name(const MadeSet& set, size_t k) {
+  return pdiset::member_file_name(set.set_name, static_cast<int>(k));
+}
+
+uint64_t output_length(uint64_t data_length, LengthRule rule) {
+  if (rule == LengthRule::kExactLength) return data_length;
+  return data_length / kSectorSize * kSectorSize;
+}
+
+int64_t extents_shown(uint64_t data_length, LengthRule rule) {
+  return static_cast<int64_t>((output_length(data_length, rule) + kSectorSize - 1) / kSectorSize);
+}
+
+namespace {
+
+// Member k holds the stream bytes [begin[k], end[k]); the stream is the
+// header, then image byte x at kSetHeaderSize + x.
+struct Members {
+  std::vector<uint64_t> begin, end;
+  explicit Members(const std::vector<uint64_t>& sizes) {
+    uint64_t at = 0;
+    for (uint64_t s : sizes) {
+      begin.push_back(at);
+      end.push_back(at += s);
+    }
+  }
+  size_t count() const { return end.size(); }
+};
+
+uint64_t stream_position(int64_t sector) {
+  return kSetHeaderSize + static_cast<uint64_t>(sector) * kSectorSize;
+}
+
+// Whole sectors whose bytes all lie in the stream range [lo, hi).
+int64_t whole_sectors_within(uint64_t lo, uint64_t hi) {
+  int64_t first = static_cast<int64_t>((lo - kSetHeaderSize + kSectorSize - 1) / kSectorSize);
+  int64_t end = static_cast<int64_t>((hi - kSetHeaderSize) / kSectorSize);
+  return std::max<int64_t>(0, end - first);
+}
+
+// Dots of one piece of bytes copied in steps: one at each step end that
+// more of the piece follows.
+int64_t dots_within(uint64_t bytes) { return bytes == 0 ? 0 : static_cast<int64_t>((bytes - 1) / kCopyStep); }
+
+}  // namespace
+
+Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs, LengthRule rule) {
+  Members members(set.member_sizes);
+  Expected e;
+  size_t at = 0;  // the directory was read from member 0
+  // Reading from member j opens every member up to it, in order.
+  auto reach = [&](size_t j) {
+    for (; at < j; ++at) e.progress += "(" + member_name(set, at + 1) + ")";
+  };
+  for (const FileRun& run : runs) {
+    char head[1200];
+    snprintf(head, sizeof head, "writing %s (%lld extents) ", run.path.c_str(),
+             static_cast<long long>(extents_shown(run.data_length, rule)));
+    e.progress += head;
+    uint64_t pos = stream_position(run.first_sector);
+    uint64_t stop = pos + output_length(run.data_length, rule);
+    if (rule == LengthRule::kWholeSectors) {
+      // Even a file of no whole sector moves the chain to the first member
+      // that reaches the file's start.
+      size_t j = at;
+      while (j < members.count() && members.end[j] < pos) ++j;
+      if (j == members.count()) {
+        e.past_the_set = true;
+        break;
+      }
+      reach(j);
+    }
+    while (pos < stop) {
+      size_t j = at;
+      while (j < members.count() && members.end[j] <= pos) ++j;
+      if (j == members.count() || members.begin[j] > pos) {
+        e.past_the_set = true;  // beyond the set, or behind the chain
+        break;
+      }
+      reach(j);
+      uint64_t hi = std::min(stop, members.end[j]);
+      e.progress += std::string(static_cast<size_t>(dots_within(whole_sectors_within(pos, hi) * kSectorSize)), '.');
+      pos = hi;
+    }
+    if (e.past_the_set) break;
+    e.progress += "\n";
+  }
+  e.last_member = at;
+  return e;
+}
+
+std::string expected_output(const pdi_maker::Image& image, const FileRun& run, LengthRule rule) {
+  std::string bytes(static_cast<size_t>(output_length(run.data_length, rule)), '\0');
+  if (!bytes.empty())
+    pdi_maker::image_bytes(image, static_cast<uint64_t>(run.first_sector) * kSectorSize,
+                           reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size());
+  return bytes;
+}
+
+std::vector<pdi_maker::PlacedFile> listed_files(const pdi_maker::Image& image) {
+  std::vector<pdi_maker::PlacedFile> files;
+  for (const pdi_maker::PlacedFile& f : image.files)
+    if (f.flags == 0 && !f.identifier.empty() && f.identifier[0] != '\0') files.push_back(f);
+  return files;
+}
+
+std::vector<pdi_maker::PlacedFile> table_files(const pdi_maker::Image& image) {
+  std::vector<pdi_maker::PlacedFile> files = listed_files(image);
+  std::stable_sort(files.begin(), files.end(),
+                   [](const pdi_maker::PlacedFile& a, const pdi_maker::PlacedFile& b) {
+                     return a.first_sector < b.first_sector;
+                   });
+  return files;
+}
+
+int64_t conversion_sectors(const MadeSet& set, LengthRule rule) {
+  // The file that starts last: the greatest first sector, of several the
+  // last in directory order.
+  const std::vector<pdi_maker::PlacedFile> files = listed_files(set.image);
+  const pdi_maker::PlacedFile* last = nullptr;
+  for (const pdi_maker::PlacedFile& f : files)
+    if (!last || f.first_sector >= last->first_sector) last = &f;
+  int64_t end = last ? last->first_sector + extents_shown(last->size, rule) : 0;
+  if (rule == LengthRule::kWholeSectors) return end;
+  const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
+  uint8_t d[84];
+  pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
+  if (d[0] == 1 && std::string(reinterpret_cast<char*>(d + 1), 5) == "CD001") {
+    int64_t volume = d[80] | d[81] << 8 | d[82] << 16 | static_cast<int64_t>(d[83]) << 24;
+    end = std::max(end, volume);
+  }
+  uint64_t stream = 0;
+  for (uint64_t s : set.member_sizes) stream += s;
+  return std::min<int64_t>(end, static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize));
+}
+
+std::string expected_listing(const pdi_maker::Image& image) {
+  std::string s = "[extent ] File Name    Size       Date       Time\n";
+  for (const pdi_maker::PlacedFile& f : listed_files(image)) {
+    char line[600];
+    // The maker records every file on 7 February 2003 at 09:05:03.
+    snprintf(line, sizeof line, "[%7u] %12s %10llu  7. 2.2003 09:05:03\n", f.first_sector,
+             f.identifier.c_str(), static_cast<unsigned long long>(f.size));
+    s += line;
+  }
+  return s;
+}
+
+std::string image_sectors(const pdi_maker::Image& image, int64_t first, int64_t count) {
+  return expected_output(image, FileRun{"", first, static_cast<uint64_t>(count) * kSectorSize},
+                         LengthRule::kExactLength);
+}
+
+std::string written_name(const std::string& identifier) {
+  std::string name = identifier;
+  size_t semi = name.rfind(';');
+  if (semi != std::string::npos && semi + 1 < name.size() &&
+      name.find_first_not_of("0123456789", semi + 1) == std::string::npos)
+    name.erase(semi);
+  if (!name.empty() && name.back() == '.') name.pop_back();
+  return name;
+}
