@@ -1,14 +1,14 @@
 // Fuzz target: the directory reader, fed whole first members of image sets.
 //
-// The input is a member-0 file. As the program does, the ten directory
-// sectors at image sector 69 (fewer bytes when the file is shorter) are
-// handed to walk_directory, in a buffer of exactly that size so that
+// The input is a member-0 file. Its bytes from image sector 69 on are
+// walked as the directory there, in a buffer of exactly that size so that
 // AddressSanitizer sees any read beyond them. The records are checked against
 // a plain re-reading of the same bytes, their listing lines are formatted,
 // and every output name is checked to stay inside its folder. Then the
-// program's own read_directory reads the input as its first member (from
-// memory) and its file table and conversion entry are checked against what
-// follows from the plain reading: every record once, ranked by first sector.
+// program's own read_directory reads the input as its set (from memory) and,
+// when the directory it finds is the one at sector 69, its file table and
+// conversion entry are checked against what follows from the plain reading:
+// every record once, ranked by first sector.
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -27,14 +27,21 @@
 #include "engine/directory_reader.h"
 #include "engine/engine_state.h"
 #include "extraction_driver.h"
-#include "output_names.h"
+#include "pdiset/directory.h"
+#include "pdiset/names.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
 
 namespace {
 
+using pdiset::DirectoryRecord;
+
+// The program's warnings go to standard error, which the fuzzer closes;
+// findings go to a copy of it kept open.
+int g_report = 2;
+
 [[noreturn]] void fail(const char* what, const std::string& detail = "") {
-  fprintf(stderr, "invariant broken: %s %s\n", what, detail.c_str());
+  dprintf(g_report, "invariant broken: %s %s\n", what, detail.c_str());
   abort();
 }
 
@@ -48,8 +55,10 @@ struct Expected {
   int year, month, day, hour, minute, second;
 };
 
+// A directory that gives its own length is read to its end, up to 16 MiB;
+// past the input every byte is zero.
 std::vector<Expected> read_plainly(const unsigned char* bytes, size_t count) {
-  std::vector<unsigned char> d(kDirectoryReadSize + 2 * kSectorSize + 300, 0);
+  std::vector<unsigned char> d(std::max<size_t>(count, kDirectoryReadSize) + 2 * kSectorSize + 300, 0);
   memcpy(d.data(), bytes, count);
   auto u32 = [&](size_t p) {
     return uint32_t(d[p]) | uint32_t(d[p + 1]) << 8 | uint32_t(d[p + 2]) << 16 | uint32_t(d[p + 3]) << 24;
@@ -57,8 +66,11 @@ std::vector<Expected> read_plainly(const unsigned char* bytes, size_t count) {
   size_t end = kDirectoryReadSize;
   if (d[0] >= 34 && d[32] == 1 && d[33] == 0 && u32(10) >= uint32_t(kSectorSize)) {
     uint64_t rounded = (uint64_t(u32(10)) + kSectorSize - 1) / kSectorSize * kSectorSize;
-    end = size_t(std::min<uint64_t>(rounded, end));
+    end = size_t(std::min<uint64_t>(rounded, 16 * 1024 * 1024));
   }
+  // Whatever the directory's length, the walk stops at the first sector
+  // start that holds 0: past the input that is where it ends.
+  end = std::min(end, d.size() - 2 * kSectorSize - 300);
   std::vector<Expected> out;
   size_t p = 0;
   while (p < end && d[p] != 0) {
@@ -104,17 +116,19 @@ void check_listing(const DirectoryRecord& r) {
 }
 
 void check_output_name(const std::string& recorded) {
-  std::string name = output_file_name(recorded);
+  std::string name = pdiset::output_file_name(recorded);
   if (name.size() > recorded.size()) fail("output name grew", name);
-  if (!is_safe_output_name(name)) return;
+  if (!pdiset::is_safe_output_name(name, pdiset::NameRules::kPosix)) return;
   if (name.empty() || name == "." || name == "..") fail("unsafe name passed", name);
   if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos) fail("separator passed", name);
   std::string path = compose_output_path(std::string("out"), name);
   if (path.compare(0, 4, "out/") != 0 || path.find('/', 4) != std::string::npos) fail("path leaves its folder", path);
 }
 
-// The member the program reads the directory from: the input, in memory.
+// The member the program reads the directory from: the input, in memory,
+// named by its /proc path so that the set reader can open it too.
 int g_member = -1;
+std::string g_member_name;
 
 void load_member(const uint8_t* data, size_t size) {
   if (ftruncate(g_member, 0) != 0 || pwrite(g_member, data, size, 0) != static_cast<ssize_t>(size))
@@ -128,7 +142,8 @@ void load_member(const uint8_t* data, size_t size) {
 void check_table(const std::vector<Expected>& expected) {
   g_engine.file_table.clear();
   g_engine.member_handle = g_member;
-  int count = read_directory();
+  g_engine.set_name = g_member_name;
+  int count = read_directory(false);
   const std::vector<FileEntry>& table = g_engine.file_table;
   if (count < 0 || size_t(count) != expected.size() || table.size() != expected.size())
     fail("table size", std::to_string(table.size()) + " vs " + std::to_string(expected.size()));
@@ -144,14 +159,16 @@ void check_table(const std::vector<Expected>& expected) {
     const FileEntry& row = table[before + earlier_ties];
     if (row.name != e.name || row.first_sector != first) fail("table order", e.name);
     if (row.sector_count != static_cast<int32_t>(e.length / kSectorSize)) fail("sector count", e.name);
+    if (row.byte_length != e.length) fail("byte length", e.name);
     if (row.select_count != 1) fail("selection count", e.name);
   }
   if (table.empty()) return;
-  // The conversion covers sector 0 to the end of the file that starts last.
+  // Without a volume size the conversion covers sector 0 to the end of the
+  // file that starts last, its partial last sector included.
   const Expected* last = &expected[0];
   for (const Expected& e : expected)
     if (static_cast<int32_t>(e.extent) >= static_cast<int32_t>(last->extent)) last = &e;
-  int64_t end = int64_t{static_cast<int32_t>(last->extent)} + last->length / kSectorSize;
+  int64_t end = int64_t{last->extent} + (int64_t{last->length} + kSectorSize - 1) / kSectorSize;
   make_image_entry("out.iso");
   if (table.size() != 1 || table[0].name != "out.iso" || table[0].first_sector != 0 || table[0].select_count != 1)
     fail("conversion entry");
@@ -162,8 +179,10 @@ void check_table(const std::vector<Expected>& expected) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!freopen("/dev/null", "w", stdout)) abort();
+  g_report = dup(2);
   g_member = memfd_create("member0", 0);
-  if (g_member < 0) abort();
+  if (g_member < 0 || g_report < 0) abort();
+  g_member_name = "/proc/self/fd/" + std::to_string(g_member);
   return 0;
 }
 
@@ -181,17 +200,20 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t at = static_cast<size_t>(kDirectoryOffset);
-  size_t got = size > at ? std::min<size_t>(size - at, kDirectoryReadSize) : 0;
+  size_t got = size > at ? size - at : 0;
   std::unique_ptr<unsigned char[]> window(new unsigned char[got]);
   if (got) memcpy(window.get(), data + at, got);
 
-  std::vector<DirectoryRecord> records = walk_directory(window.get(), static_cast<int>(got));
+  std::vector<DirectoryRecord> records;
+  for (const DirectoryRecord& r : pdiset::walk_records(window.get(), int64_t(got),
+                                                       pdiset::sector69_walk_end(window.get(), int64_t(got))))
+    if (pdiset::is_listed_file(r)) records.push_back(r);
   std::vector<Expected> expected = read_plainly(window.get(), got);
 
   if (records.size() != expected.size())
     fail("record count", std::to_string(records.size()) + " vs " + std::to_string(expected.size()));
   // Every taken record is at least 34 bytes long.
-  if (records.size() > size_t(kDirectoryReadSize / 34 + 1)) fail("too many records");
+  if (records.size() > std::max<size_t>(got, kDirectoryReadSize) / 34 + 1) fail("too many records");
   for (size_t i = 0; i < records.size(); ++i) {
     const DirectoryRecord& r = records[i];
     const Expected& e = expected[i];
@@ -205,6 +227,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_listing(r);
     check_output_name(r.name);
   }
+  // A volume descriptor sends the program elsewhere unless sector 69 starts
+  // with the directory's own record.
+  const size_t descriptor = pdiset::kSetHeaderSize + 16 * kSectorSize;
+  bool has_descriptor = size >= descriptor + 6 && data[descriptor] == 1 && memcmp(data + descriptor + 1, "CD001", 5) == 0;
+  if (has_descriptor && !pdiset::starts_with_own_record(window.get(), int64_t(got))) return 0;
   load_member(data, size);
   check_table(expected);
   return 0;

@@ -29,7 +29,7 @@ rm -rf "$build/seeds"
 "$build/make_fuzz_seeds" "$build/seeds" || exit 1
 
 declare -A options=(
-  [directory_image]="-max_len=164144 -rss_limit_mb=4096"
+  [directory_image]="-max_len=164144 -rss_limit_mb=4096 -close_fd_mask=2"
   [command_line]="-max_len=512 -dict=$here/command_line.dict"
   [image_set_reader]="-max_len=200000"
   [extraction_plan]="-max_len=256"
