@@ -83,7 +83,7 @@ bool same(const std::vector<MemberState>& a, const std::vector<MemberState>& b) 
 class MountedSet : public ::testing::Test {
  protected:
   void make(int vobs, uint64_t vob_size, const std::vector<uint64_t>& cuts, int directory_sectors = 1) {
-    pdi_maker::ImageSpec spec;
+    pdi_maker::ImagePlan spec;
     spec.files = pdi_maker::dvd_files(vobs, vob_size);
     spec.directory_sectors = directory_sectors;
     image = pdi_maker::build_image(spec);
@@ -398,7 +398,7 @@ TEST(Hostile, RandomDirectoriesNeverCrashNorGiveWrongBytes) {
 class CommandLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    pdi_maker::ImageSpec spec;
+    pdi_maker::ImagePlan spec;
     spec.files = pdi_maker::dvd_files(1, 5000);
     image = pdi_maker::build_image(spec);
     std::string error;

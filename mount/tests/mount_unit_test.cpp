@@ -201,7 +201,7 @@ TEST(MountTree, IsoLength) {
 class GuardedReads : public ::testing::Test {
  protected:
   void SetUp() override {
-    pdi_maker::ImageSpec spec;
+    pdi_maker::ImagePlan spec;
     spec.files = pdi_maker::dvd_files(2, 100000);
     image = pdi_maker::build_image(spec);
     std::string error;

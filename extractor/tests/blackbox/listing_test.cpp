@@ -145,10 +145,11 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
   };
   const Case cases[] = {
       {"-gl", "A.IFO;1\r\nB.IFO;1\r\nC.VOB;1\r\n"},
-      {"-gs", "A.IFO;1,4096\r\nB.IFO;1,6144\r\nC.VOB;1,0\r\n"},
-      {"-gf", "A.IFO;1\r\n4096\r\nB.IFO;1\r\n6144\r\nC.VOB;1\r\n0\r\n"},
-      {"-gb", "A.IFO;1 4096\r\nB.IFO;1 6144\r\nC.VOB;1 0\r\n"},
-      {"-GB", "A.IFO;1 4096\r\nB.IFO;1 6144\r\nC.VOB;1 0\r\n"},
+      // The size is the file's length: what extraction writes.
+      {"-gs", "A.IFO;1,5000\r\nB.IFO;1,6144\r\nC.VOB;1,1000\r\n"},
+      {"-gf", "A.IFO;1\r\n5000\r\nB.IFO;1\r\n6144\r\nC.VOB;1\r\n1000\r\n"},
+      {"-gb", "A.IFO;1 5000\r\nB.IFO;1 6144\r\nC.VOB;1 1000\r\n"},
+      {"-GB", "A.IFO;1 5000\r\nB.IFO;1 6144\r\nC.VOB;1 1000\r\n"},
   };
   for (const Case& c : cases) {
     RunResult r = run({c.option, "list.txt", "movie"});

@@ -78,7 +78,7 @@ TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
   a.identifier = "A.DAT;1";
   a.first_sector = 100;
   a.size = 50 * kSectorSize;
-  z.identifier = "Z.DAT;1";  // no whole sector: nothing is written, but the chain moves on
+  z.identifier = "Z.DAT;1";  // 100 bytes in the next member: the chain moves on to reach them
   z.first_sector = 300;
   z.size = 100;
   plan.files = {a, z};
@@ -88,7 +88,7 @@ TEST_F(DiskFull, OutputThatCannotBeFlushedKeepsTheMember) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, std::string(kBannerLines) +
                                   "writing out/A.DAT (50 extents) \n"
-                                  "writing out/Z.DAT (0 extents) during flush of extents: Invalid argument\n" +
+                                  "writing out/Z.DAT (1 extents) during flush of extents: Invalid argument\n" +
                                   kPrompt);
   EXPECT_EQ(members_left(set), (std::vector<bool>{true, true}));
   expect_output(set, "out/A.DAT", 100, 50);

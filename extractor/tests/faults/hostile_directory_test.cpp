@@ -68,6 +68,10 @@ bool safe_name(const std::string& written) {
 
 struct Outcome {
   RunResult r;
+  // What standard error starts with: the banner, and the warning that sector
+  // 69 does not start with a directory's own record (these sets have no
+  // volume descriptor to look further).
+  std::string banner;
   std::vector<std::string> outside;
   bool sanitizer = false;
   LossReport loss;
@@ -81,6 +85,9 @@ class Hostile : public ::testing::Test {
   Outcome run(const std::vector<uint8_t>& directory, const std::vector<std::string>& args,
               uint32_t sectors = 700, const std::vector<uint64_t>& cuts = {}, uint32_t seed = 7) {
     Outcome o;
+    const uint8_t* d = directory.data();
+    bool own_record = d[0] >= 34 && d[32] == 1 && d[33] == 0;
+    o.banner = std::string(kBannerLines) + (own_record ? "" : "Warning: no ISO 9660 directory found in set.pdi\n");
     raw = std::make_unique<RawSet>(sectors, seed);
     memcpy(raw->directory(), directory.data(), kDirectoryReadSize);
     std::string work = parent / "work";
@@ -183,7 +190,7 @@ TEST_F(Hostile, RecordsOfEveryLength) {
       progress += "writing out/" + t.name + " (" + std::to_string(extents_shown(t.length)) + " extents) \n";
       expect_file("out/" + t.name, t.extent, t.length);
     }
-    EXPECT_EQ(o.r.err_after_echo, kBannerLines + progress);
+    EXPECT_EQ(o.r.err_after_echo, o.banner + progress);
     EXPECT_EQ(o.loss.lost, 0) << o.loss.detail;
     record("records of lengths " + std::to_string(range.first) + " to " + std::to_string(range.second) +
                " (listing, then -r -m)", o, 2);
@@ -255,7 +262,7 @@ TEST_F(Hostile, NamesThatWouldLeaveTheOutputFolder) {
   Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, {cut_after(300, 5)});
   expect_sound(o);
   EXPECT_EQ(o.r.status, 1);
-  EXPECT_EQ(o.r.err_after_echo, kBannerLines + warnings + "cowardly clearing delete source flag\n" + progress +
+  EXPECT_EQ(o.r.err_after_echo, o.banner + warnings + "cowardly clearing delete source flag\n" + progress +
                                     std::to_string(unsafe) + " files not written because of unsafe names." + kPrompt);
   EXPECT_TRUE(exists(work("set.pdi")) && exists(work("set.pdi01")));
   extent = 200;
@@ -286,13 +293,13 @@ TEST_F(Hostile, ExtentsAndLengthsPastTheEndOfTheSet) {
   const Case cases[] = {
       {"extent far past the end of the set, -r",
        {{"OK.DAT;1", 100, 3 * 2048}, {"FAR.DAT;1", 0x7FFFFFF0u, 0xFFFFFFFFu}}, {},
-       "writing out/FAR.DAT (2097151 extents) set.pdi01: No such file or directory", {"OK.DAT"}},
+       "writing out/FAR.DAT (2097152 extents) set.pdi01: No such file or directory", {"OK.DAT"}},
       {"extent that reads as a negative sector, -r",
        {{"OK.DAT;1", 100, 3 * 2048}, {"NEG.DAT;1", 0xFFFFFFF0u, 10 * 2048}}, {cut_after(300, 9)},
        "writing out/NEG.DAT (10 extents) during skip of .pdi-data: Invalid argument", {}},
       {"length far past the end of the set, no other file inside it, -r",
        {{"A.DAT;1", 100, 3 * 2048}, {"LONG.DAT;1", 105, 0xFFFFFFFFu}}, {cut_after(200)},
-       "writing out/LONG.DAT (2097151 extents) (set.pdi01)set.pdi02: No such file or directory", {"A.DAT"}},
+       "writing out/LONG.DAT (2097152 extents) (set.pdi01)set.pdi02: No such file or directory", {"A.DAT"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -384,7 +391,7 @@ TEST_F(Hostile, DirectoryWhoseTenSectorsAreAllRecords) {
     progress += "writing out/" + t.name + " (1 extents) \n";
     expect_file("out/" + t.name, t.extent, t.length);
   }
-  EXPECT_EQ(o.r.err_after_echo, kBannerLines + progress);
+  EXPECT_EQ(o.r.err_after_echo, o.banner + progress);
   EXPECT_FALSE(exists(work("set.pdi")));
   EXPECT_EQ(o.loss.lost, 0) << o.loss.detail;
   record("ten sectors full of records, 560 files (-r -m)", o);
@@ -437,7 +444,7 @@ TEST_F(Hostile, MostRecordsTenSectorsCanHold) {
   o = run(d, {"-r", "-m", "out", "set"});
   expect_sound(o);
   EXPECT_EQ(o.r.status, 1);
-  EXPECT_EQ(o.r.err_after_echo, std::string(kBannerLines) + "no files found in set.pdi, exiting.\n" + kPrompt);
+  EXPECT_EQ(o.r.err_after_echo, o.banner + "no files found in set.pdi, exiting.\n" + kPrompt);
   EXPECT_TRUE(exists(work("set.pdi")));
   record("6826 records of 3 bytes (listing, then -r -m)", o, 2);
   std::swap(parent.path, fresh.path);

@@ -41,7 +41,7 @@ TEST(Undeletable, ImmutableFirstAndLastMember) {
                      "writing out/A.DAT (50 extents) \n"
                      "writing out/S.DAT (20 extents) (set.pdi01)set.pdi: Operation not permitted\n\n"
                      "writing out/B.DAT (200 extents) (set.pdi02)\n"
-                     "writing out/C.DAT (30 extents) \n"
+                     "writing out/C.DAT (31 extents) \n"
                      "set.pdi02: Operation not permitted\n",
                      {true, false, true}, "immutable first and last member (chattr +i), -r",
                      "set.pdi: Operation not permitted; set.pdi02: Operation not permitted");
@@ -61,7 +61,7 @@ TEST(Undeletable, FolderTheUserCannotDeleteFrom) {
                      "writing out/A.DAT (50 extents) \n"
                      "writing out/S.DAT (20 extents) (set.pdi01)set.pdi: Permission denied\n\n"
                      "writing out/B.DAT (200 extents) set.pdi01: Permission denied\n(set.pdi02)\n"
-                     "writing out/C.DAT (30 extents) \n"
+                     "writing out/C.DAT (31 extents) \n"
                      "set.pdi02: Permission denied\n",
                      {true, true, true}, "folder the user may not delete from, -r",
                      "NAME: Permission denied, for each of the 3 members");

@@ -31,7 +31,7 @@ enum class LengthRule {
   kExactLength,   // data_length bytes, the partial last sector's bytes included
 };
 // The rule of the program under test: the one place to change it.
-const LengthRule kProgramLengthRule = LengthRule::kWholeSectors;
+const LengthRule kProgramLengthRule = LengthRule::kExactLength;
 
 // The bytes written for a file of data_length bytes.
 uint64_t output_length(uint64_t data_length, LengthRule rule = kProgramLengthRule);
