@@ -69,14 +69,16 @@ std::vector<HANDLE> g_unkept;  // runs the front end did not keep, for the test 
 
 // The real start, watched: every run gets a watchdog, and the runs that
 // the front end lets go are kept here for the test.
-StartResult watched_start(void*, const std::string& command_line, int show_state, bool keep) {
-  StartResult result = system_platform()->start_program(nullptr, command_line, show_state, true);
+StartResult watched_start(void*, const std::string& command_line, int show_state,
+                          bool list_run) {
+  StartResult result = start_program_from(own_folder(), command_line, show_state,
+                                          list_run ? StartKind::kListRun : StartKind::kKeepProcess);
   if (!result.started) return result;
   HANDLE for_watchdog = nullptr;
   DuplicateHandle(GetCurrentProcess(), result.process, GetCurrentProcess(), &for_watchdog, 0,
                   FALSE, DUPLICATE_SAME_ACCESS);
   CloseHandle(CreateThread(nullptr, 0, watchdog, for_watchdog, 0, nullptr));
-  if (!keep) {
+  if (!list_run) {
     g_unkept.push_back(result.process);
     result.process = nullptr;
   }

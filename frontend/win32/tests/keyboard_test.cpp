@@ -72,7 +72,7 @@ TEST_F(KeyboardTest, AccessKeysPressTheirButtons) {
   SetFocus(form1(form1::Command1));
   press_alt('C');
   EXPECT_EQ(1u, script_.save_calls.size());
-  script_.files[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
   SetFocus(form1(form1::Command1));
   press_alt('f');
   EXPECT_EQ(2u, script_.starts.size());
@@ -86,7 +86,7 @@ TEST_F(KeyboardTest, SpaceSetsTheFocusedCheckBox) {
 }
 
 TEST_F(KeyboardTest, Form2TabOrderAndAccessKey) {
-  script_.files[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
   SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
   SetWindowTextA(form1(form1::Text2), "D:\\out");
   click(form1(form1::Command5));
