@@ -20,13 +20,20 @@ std::string start_failed_message(const std::string& system_reason) {
   return "quarnex cannot be started:\r\n" + system_reason;
 }
 
-std::string list_run_failed_message(unsigned long exit_status) {
-  return "quarnex could not list the files of this image set (exit status " +
-         std::to_string(exit_status) + ").";
+std::string list_failed_message(const std::string& reason) {
+  return "The image set could not be listed:\r\n" + reason;
 }
 
-std::string list_unreadable_message(const std::string& list_file) {
-  return "The list file cannot be read:\r\n" + list_file;
+std::string exit_status_reason(unsigned long exit_status) {
+  return "quarnex ended with exit status " + std::to_string(exit_status) + ".";
 }
+
+std::string no_list_file_reason(const std::string& list_file) {
+  return "quarnex wrote no list file " + list_file + ".";
+}
+
+const char kNothingSelectedMessage[] =
+    "No file is selected.\r\nSelect one or more files in the list, then press "
+    "\"Extract file(s)\" again.";
 
 }  // namespace quarnpad

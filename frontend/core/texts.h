@@ -26,10 +26,16 @@ extern const char kMessageTitle[];
 // "quarnex cannot be started:" and the system's reason on a new line.
 std::string start_failed_message(const std::string& system_reason);
 
-// The list run ended with a status other than 0.
-std::string list_run_failed_message(unsigned long exit_status);
+// The list run failed: "The image set could not be listed:" and the reason
+// on a new line (quarnex's own error line, or one of the two below).
+std::string list_failed_message(const std::string& reason);
 
-// The list file could not be read after the list run.
-std::string list_unreadable_message(const std::string& list_file);
+// Reasons when quarnex said nothing usable: it ended with a status other
+// than 0, or it ended well but the list file cannot be read.
+std::string exit_status_reason(unsigned long exit_status);
+std::string no_list_file_reason(const std::string& list_file);
+
+// "&Extract file(s)" with no entry selected.
+extern const char kNothingSelectedMessage[];
 
 }  // namespace quarnpad

@@ -22,7 +22,8 @@ void show_save(const Platform* platform, HWND owner, CommonDialog* dialog) {
   record.nFilterIndex = 1;
   record.lpstrFile = file.data();
   record.nMaxFile = kFileBufferSize;
-  record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  // The dialog asks before a name chosen would replace an existing file.
+  record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (platform->get_save_file_name(platform->context, &record)) {
     dialog->file_name = file.data();
   }

@@ -18,11 +18,18 @@ LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPA
   bool ours = app != nullptr && app->form2.window == window;
   switch (message) {
     case WM_COMMAND:
-      if (ours && row_of_id(LOWORD(wparam), form2_layout()) == form2::Command2 &&
+      if (!ours) return 0;
+      if (row_of_id(LOWORD(wparam), form2_layout()) == form2::Command2 &&
           HIWORD(wparam) == BN_CLICKED) {
         form2_command2_click(app);
+      } else if (LOWORD(wparam) == IDCANCEL) {
+        // Escape, as the dialog keys send it: the close box's way out.
+        SendMessageA(window, WM_CLOSE, 0, 0);
       }
       return 0;
+    case DM_GETDEFID:
+      // Enter presses "&Extract file(s)".
+      return MAKELRESULT(kFirstControlId + form2::Command2, DC_HASDEFID);
     case WM_ACTIVATE:
       if (ours) keep_focus_on_activate(&app->form2, wparam);
       return 0;
@@ -37,7 +44,7 @@ LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPA
   }
 }
 
-bool show_form2(App* app, const std::string* list_file) {
+bool show_form2(App* app, const std::string& list) {
   if (app->form2.window == nullptr) {
     if (!create_form(app, form2_layout(), kForm2Class, &app->form2)) {
       if (app->form2.window != nullptr) DestroyWindow(app->form2.window);
@@ -46,25 +53,17 @@ bool show_form2(App* app, const std::string* list_file) {
     // The name list is written here at every press of the button; typing
     // into the box could change nothing.
     SendMessageA(app->form2.controls[form2::Text1], EM_SETREADONLY, TRUE, 0);
-    form2_form_load(app, list_file);
+    SendMessageA(app->form2.controls[form2::Command2], BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+    form2_form_load(app, list);
   }
   show_form(&app->form2);
   return true;
 }
 
-void form2_form_load(App* app, const std::string* list_file) {
-  HWND list = app->form2.controls[form2::List1];
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  if (list_file == nullptr) return;
-  const Platform* platform = app->platform;
-  std::string content;
-  if (!platform->read_text_file(platform->context, *list_file, &content)) {
-    platform->message_box(platform->context, app->form1.window,
-                          list_unreadable_message(*list_file).c_str(), kMessageTitle,
-                          MB_OK | MB_ICONWARNING);
-    return;
-  }
-  for (const std::string& field : read_fields(content)) add_list_entry(list, field);
+void form2_form_load(App* app, const std::string& list) {
+  HWND list_box = app->form2.controls[form2::List1];
+  SendMessageA(list_box, LB_RESETCONTENT, 0, 0);
+  for (const std::string& field : read_fields(list)) add_list_entry(list_box, field);
 }
 
 void form2_command2_click(App* app) {
@@ -74,6 +73,13 @@ void form2_command2_click(App* app) {
                                            check_value(main.controls[form1::Check2]),
                                            check_value(main.controls[form1::Check3]));
   HWND list = picking.controls[form2::List1];
+  if (SendMessageA(list, LB_GETSELCOUNT, 0, 0) <= 0) {
+    // No file words would make quarnex extract every file.
+    const Platform* platform = app->platform;
+    platform->message_box(platform->context, picking.window, kNothingSelectedMessage,
+                          kMessageTitle, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   set_control_text(picking.controls[form2::Text1],
                    build_name_list(list_entries(list), list_selection(list)));
   start_quarnex(app, picking.window,

@@ -11,15 +11,17 @@ namespace quarnpad {
 LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Shows Form2. When it is not loaded it is loaded first, filling the list
-// from list_file (no list file: an empty list); when it is open already it
-// is only shown again, with the list it has.
-bool show_form2(App* app, const std::string* list_file);
+// from list, the list file's content; when it is open already it is only
+// shown again, with the list it has.
+bool show_form2(App* app, const std::string& list);
 
-// Form_Load of Form2: List1 gets one entry per field of the list file. A
-// file that cannot be read is reported and leaves the list empty.
-void form2_form_load(App* app, const std::string* list_file);
+// Form_Load of Form2: List1 is emptied, then gets one entry per field of
+// the list file.
+void form2_form_load(App* app, const std::string& list);
 
-// "&Extract file(s)": one selected-files run for all selected entries.
+// "&Extract file(s)": one selected-files run for all selected entries; with
+// none selected a message asks for a choice and nothing is started. Enter
+// presses it (it is the default button); Escape closes the window.
 void form2_command2_click(App* app);
 
 }  // namespace quarnpad

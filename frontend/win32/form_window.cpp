@@ -1,5 +1,7 @@
 #include "form_window.h"
 
+#include "tool_tip.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -41,13 +43,14 @@ ControlClass control_class(ControlKind kind) {
   return {"STATIC", child, 0};
 }
 
-void add_tool_tip(FormWindow* form, HINSTANCE instance, HWND control, const char* text) {
+void add_tool_tip(FormWindow* form, const App* app, HWND control, const char* text) {
   if (form->tool_tip == nullptr) {
     form->tool_tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, form->window, nullptr,
-                                     instance, nullptr);
+                                     app->instance, nullptr);
     if (form->tool_tip == nullptr) return;
+    keep_tool_tip_wide_enough(form->tool_tip);
   }
   TOOLINFOA tool = {};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -102,7 +105,7 @@ bool create_form(App* app, const FormLayout& layout, const char* class_name, For
     if (handle == nullptr) return false;
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(app->font), FALSE);
     form->controls[row] = handle;
-    if (control.tool_tip != nullptr) add_tool_tip(form, app->instance, handle, control.tool_tip);
+    if (control.tool_tip != nullptr) add_tool_tip(form, app, handle, control.tool_tip);
   }
   return true;
 }

@@ -13,13 +13,16 @@ namespace quarnpad {
 
 struct StartResult {
   bool started;
-  DWORD error;     // the system's error code when not started
-  HANDLE process;  // only when asked to keep it; the caller closes it
+  DWORD error;          // the system's error code when not started
+  HANDLE process;       // the list run only; the wait closes it
+  HANDLE error_output;  // the list run only: the file its standard error
+                        // goes to; the wait reads it back and closes it
 };
 
 struct RunEnd {
-  bool quit;        // the program was told to end while waiting
-  DWORD exit_code;  // the process's exit status
+  bool quit;                 // the program was told to end while waiting
+  DWORD exit_code;           // the process's exit status
+  std::string error_output;  // what the run wrote on standard error
 };
 
 struct Platform {
@@ -35,14 +38,19 @@ struct Platform {
 
   // Starts a program from a complete command line (bare program name first)
   // in a new console window shown with show_state (SW_SHOWMAXIMIZED,
-  // SW_SHOWMINIMIZED or SW_SHOWMINNOACTIVE). keep_process asks for the
-  // process handle, for the list run only.
+  // SW_SHOWMINIMIZED or SW_SHOWMINNOACTIVE). list_run keeps the process
+  // to be waited for, gives it a standard input with nothing to read (so a
+  // RETURN prompt returns at once) and keeps what it writes on standard
+  // error.
   StartResult (*start_program)(void* context, const std::string& command_line,
-                               int show_state, bool keep_process);
+                               int show_state, bool list_run);
 
-  // Waits for the process to end while the windows go on working; closes
-  // the handle.
-  RunEnd (*wait_for_run)(void* context, HANDLE process);
+  // Waits for a list run to end while the windows go on working; hands
+  // back its status and standard error and closes its handles.
+  RunEnd (*wait_for_run)(void* context, const StartResult& run);
+
+  // Deletes a file; false when it is not there or cannot be deleted.
+  bool (*delete_file)(void* context, const std::string& path);
 
   // The user's temporary folder as GetTempPathA gives it, or empty.
   std::string (*temp_folder)(void* context);

@@ -25,11 +25,18 @@ int message_box(void*, HWND owner, const char* text, const char* caption, UINT t
 }
 
 StartResult start_program(void*, const std::string& command_line, int show_state,
-                          bool keep_process) {
-  return start_program_from(own_folder(), command_line, show_state, keep_process);
+                          bool list_run) {
+  return start_program_from(own_folder(), command_line, show_state,
+                            list_run ? StartKind::kListRun : StartKind::kLetGo);
 }
 
-RunEnd wait_for_run(void*, HANDLE process) { return wait_for_process(process); }
+RunEnd wait_for_run(void*, const StartResult& run) {
+  RunEnd end = wait_for_process(run.process);
+  end.error_output = read_back_error_output(run.error_output);
+  return end;
+}
+
+bool delete_file(void*, const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 std::string temp_folder(void*) {
   char path[MAX_PATH + 1] = {};
@@ -56,7 +63,8 @@ void quit(void*) { ExitProcess(0); }
 
 const Platform kSystem = {nullptr,       open_file_name, save_file_name, browse_for_folder,
                           path_from_id_list, free_id_list, message_box,  start_program,
-                          wait_for_run,  temp_folder,    read_text_file, quit};
+                          wait_for_run,  delete_file,    temp_folder,    read_text_file,
+                          quit};
 
 }  // namespace
 

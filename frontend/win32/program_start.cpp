@@ -12,8 +12,45 @@ std::string own_folder() {
   return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
 
+namespace {
+
+// The list run's standard input and standard error, inheritable. Its
+// standard output is left to its console, which shows the listing.
+struct ListRunStreams {
+  HANDLE input = INVALID_HANDLE_VALUE;
+  HANDLE error = INVALID_HANDLE_VALUE;
+};
+
+HANDLE temporary_error_file(SECURITY_ATTRIBUTES* inherit) {
+  char folder[MAX_PATH + 1] = {};
+  char name[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathA(sizeof(folder), folder);
+  if (length == 0 || length >= sizeof(folder) || !GetTempFileNameA(folder, "qpd", 0, name)) {
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                     nullptr);
+}
+
+bool open_list_run_streams(ListRunStreams* streams) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  streams->input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
+  streams->error = temporary_error_file(&inherit);
+  return streams->input != INVALID_HANDLE_VALUE && streams->error != INVALID_HANDLE_VALUE;
+}
+
+void close_handle(HANDLE* handle) {
+  if (*handle != INVALID_HANDLE_VALUE && *handle != nullptr) CloseHandle(*handle);
+  *handle = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
 StartResult start_program_from(const std::string& folder, const std::string& command_line,
-                               int show_state, bool keep_process) {
+                               int show_state, StartKind kind) {
   std::string beside = folder + "\\quarnex.exe";
   DWORD attributes = GetFileAttributesA(beside.c_str());
   bool found_beside =
@@ -26,17 +63,36 @@ StartResult start_program_from(const std::string& folder, const std::string& com
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_state);
+  ListRunStreams streams;
+  bool list_run = kind == StartKind::kListRun;
+  if (list_run) {
+    if (!open_list_run_streams(&streams)) {
+      DWORD error = GetLastError();
+      close_handle(&streams.input);
+      close_handle(&streams.error);
+      return StartResult{false, error, nullptr, nullptr};
+    }
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = streams.input;
+    startup.hStdOutput = nullptr;  // the new console's own
+    startup.hStdError = streams.error;
+  }
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(found_beside ? beside.c_str() : nullptr, line.data(), nullptr, nullptr,
-                      FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info)) {
-    return StartResult{false, GetLastError(), nullptr};
+  BOOL created = CreateProcessA(found_beside ? beside.c_str() : nullptr, line.data(), nullptr,
+                                nullptr, list_run ? TRUE : FALSE, CREATE_NEW_CONSOLE, nullptr,
+                                nullptr, &startup, &info);
+  DWORD error = created ? 0 : GetLastError();
+  close_handle(&streams.input);
+  if (!created) {
+    close_handle(&streams.error);
+    return StartResult{false, error, nullptr, nullptr};
   }
   CloseHandle(info.hThread);
-  if (!keep_process) {
+  if (kind == StartKind::kLetGo) {
     CloseHandle(info.hProcess);
     info.hProcess = nullptr;
   }
-  return StartResult{true, 0, info.hProcess};
+  return StartResult{true, 0, info.hProcess, list_run ? streams.error : nullptr};
 }
 
 std::string system_error_text(DWORD error) {

@@ -5,7 +5,7 @@
 namespace quarnpad {
 
 RunEnd wait_for_process(HANDLE process) {
-  RunEnd end = {false, 0xFFFFFFFFu};
+  RunEnd end = {false, 0xFFFFFFFFu, std::string()};
   while (true) {
     DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
     if (woke == WAIT_OBJECT_0) {
@@ -20,6 +20,20 @@ RunEnd wait_for_process(HANDLE process) {
   }
   CloseHandle(process);
   return end;
+}
+
+std::string read_back_error_output(HANDLE file) {
+  std::string text;
+  if (file == nullptr || file == INVALID_HANDLE_VALUE) return text;
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+      text.append(buffer, got);
+    }
+  }
+  CloseHandle(file);
+  return text;
 }
 
 }  // namespace quarnpad

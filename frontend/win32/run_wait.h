@@ -10,4 +10,8 @@ namespace quarnpad {
 // 0xFFFFFFFF.
 RunEnd wait_for_process(HANDLE process);
 
+// Reads back from its start the file a run wrote its standard error to, and
+// closes it.
+std::string read_back_error_output(HANDLE file);
+
 }  // namespace quarnpad

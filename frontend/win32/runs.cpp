@@ -15,10 +15,10 @@ void apply_drive_root_rule(HWND text_box) {
 }
 
 StartResult start_quarnex(App* app, HWND owner, const std::string& command_line,
-                          StartWindow window, bool keep_process) {
+                          StartWindow window, bool list_run) {
   const Platform* platform = app->platform;
   StartResult result = platform->start_program(platform->context, command_line,
-                                               static_cast<int>(window), keep_process);
+                                               static_cast<int>(window), list_run);
   if (!result.started) {
     platform->message_box(platform->context, owner,
                           start_failed_message(system_error_text(result.error)).c_str(),

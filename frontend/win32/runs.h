@@ -16,9 +16,9 @@ void form1_command6_click(App* app);
 // event runs and the user sees the shortened text.
 void apply_drive_root_rule(HWND text_box);
 
-// Starts quarnex; when it cannot be started a message box owned by owner
-// gives the system's reason.
+// Starts quarnex (list_run: see Platform::start_program); when it cannot be
+// started a message box owned by owner gives the system's reason.
 StartResult start_quarnex(App* app, HWND owner, const std::string& command_line,
-                          StartWindow window, bool keep_process);
+                          StartWindow window, bool list_run);
 
 }  // namespace quarnpad

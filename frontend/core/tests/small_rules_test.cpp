@@ -81,8 +81,10 @@ TEST(Texts, OpenFileFilterPairsAndFinalNul) {
 TEST(Texts, MessagesCarryTheirDetails) {
   EXPECT_EQ("quarnex cannot be started:\r\nFile not found.",
             start_failed_message("File not found."));
-  EXPECT_NE(std::string::npos, list_run_failed_message(1).find("exit status 1"));
-  EXPECT_NE(std::string::npos, list_unreadable_message("C:\\t\\pdilist.txt").find("C:\\t\\pdilist.txt"));
+  EXPECT_EQ("The image set could not be listed:\r\nZ:\\a.pdi: No such file or directory",
+            list_failed_message("Z:\\a.pdi: No such file or directory"));
+  EXPECT_NE(std::string::npos, exit_status_reason(3).find("exit status 3"));
+  EXPECT_NE(std::string::npos, no_list_file_reason("C:\\t\\pdilist.txt").find("C:\\t\\pdilist.txt"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ BOOL CALLBACK find_dialog(HWND window, LPARAM found) {
   char title[256] = {};
   GetWindowTextA(window, title, sizeof(title));
   if (!g_robot->title.empty() && g_robot->title != title) return TRUE;
+  if (g_robot->wanted && !g_robot->wanted(window)) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
 }
@@ -50,6 +51,21 @@ void disarm() {
   if (g_timer != 0) KillTimer(nullptr, g_timer);
   g_timer = 0;
   g_robot = nullptr;
+}
+
+std::string static_texts(HWND dialog) {
+  std::string texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpiA(name, "Static") == 0) {
+      char text[512] = {};
+      GetWindowTextA(child, text, sizeof(text));
+      texts += text;
+    }
+  }
+  return texts;
 }
 
 std::string item_text(HWND dialog, int id) {

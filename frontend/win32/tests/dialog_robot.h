@@ -12,6 +12,7 @@ namespace quarnpad {
 
 struct DialogRobot {
   std::string title;                   // empty: any dialog window
+  std::function<bool(HWND)> wanted;    // when set, it must accept the dialog
   std::function<void(HWND)> action;
   bool done = false;
   std::string seen_title;
@@ -23,6 +24,9 @@ void arm(DialogRobot* robot);
 
 // Stops the robot if it never found its dialog.
 void disarm();
+
+// Every static text of a dialog, one after the other.
+std::string static_texts(HWND dialog);
 
 // Texts of a dialog's controls.
 std::string item_text(HWND dialog, int id);

@@ -4,6 +4,7 @@
 // really waited for, the list file really read.
 #include "app.h"
 #include "controls.h"
+#include "dialog_robot.h"
 #include "form1.h"
 #include "layout.h"
 #include "program_start.h"
@@ -11,6 +12,7 @@
 #include "screenshot.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -69,14 +71,16 @@ std::vector<HANDLE> g_unkept;  // runs the front end did not keep, for the test 
 
 // The real start, watched: every run gets a watchdog, and the runs that
 // the front end lets go are kept here for the test.
-StartResult watched_start(void*, const std::string& command_line, int show_state, bool keep) {
-  StartResult result = system_platform()->start_program(nullptr, command_line, show_state, true);
+StartResult watched_start(void*, const std::string& command_line, int show_state,
+                          bool list_run) {
+  StartResult result = start_program_from(own_folder(), command_line, show_state,
+                                          list_run ? StartKind::kListRun : StartKind::kKeepProcess);
   if (!result.started) return result;
   HANDLE for_watchdog = nullptr;
   DuplicateHandle(GetCurrentProcess(), result.process, GetCurrentProcess(), &for_watchdog, 0,
                   FALSE, DUPLICATE_SAME_ACCESS);
   CloseHandle(CreateThread(nullptr, 0, watchdog, for_watchdog, 0, nullptr));
-  if (!keep) {
+  if (!list_run) {
     g_unkept.push_back(result.process);
     result.process = nullptr;
   }
@@ -193,6 +197,90 @@ TEST(EndToEnd, ListRunFillsForm2AndSelectedFilesAreExtracted) {
   close_app(&app);
   RemoveDirectoryA(destination.c_str());
   RemoveDirectoryA(work.c_str());
+}
+
+// quarnex processes running now.
+int quarnex_processes() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, "quarnex.exe") == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// A list run on a set that is not there ends at once with a message box
+// that gives quarnex's own line; no quarnex is left waiting and no window
+// opens. A good set listed afterwards shows only its own files.
+TEST(EndToEnd, FailedListRunIsReportedThenAGoodSetShowsOnlyItsFiles) {
+  const char* examples_env = std::getenv("QUARNEX_EXAMPLES");
+  ASSERT_TRUE(examples_env != nullptr && *examples_env != '\0') << "QUARNEX_EXAMPLES is not set";
+  std::string image = windows_path(examples_env) + "\\example.pdi";
+  ASSERT_TRUE(file_exists(image)) << image;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string missing = std::string(temp) + "nosuch " + std::to_string(GetCurrentProcessId()) + ".pdi";
+  std::string list_file = std::string(temp) + "pdilist.txt";
+  {
+    // A list from another set lies there already.
+    HANDLE old = CreateFileA(list_file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, old);
+    DWORD written = 0;
+    WriteFile(old, "OLDSET.VOB;1 2048\r\n", 19, &written, nullptr);
+    CloseHandle(old);
+  }
+  int running_before = quarnex_processes();
+  // An earlier test's closed windows leave a quit message, which would end
+  // the wait for the list run at once.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+
+  Platform platform = *system_platform();  // real starts, waits and message boxes
+  platform.start_program = watched_start;
+  App app;
+  init_app(&app, &platform, GetModuleHandleA(nullptr));
+  ASSERT_TRUE(form1_load(&app));
+  SetWindowTextA(app.form1.controls[form1::Text1], missing.c_str());
+  SetWindowTextA(app.form1.controls[form1::Text2], (std::string(temp) + "unused").c_str());
+
+  std::string shown;
+  DialogRobot box;
+  box.title = "Quarnpad";
+  box.action = [&](HWND dialog) {
+    shown = static_texts(dialog);
+    show_for_picture(dialog, 300);
+    save_png(capture_window(dialog), screenshot_folder() + "\\message_list_failed.png");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+  arm(&box);
+  DWORD started_at = GetTickCount();
+  SendMessageA(app.form1.controls[form1::Command5], BM_CLICK, 0, 0);
+  disarm();
+  EXPECT_LT(GetTickCount() - started_at, 60000u) << "the list run was waited for too long";
+  ASSERT_TRUE(box.done) << "no message box";
+  EXPECT_NE(std::string::npos, shown.find("could not be listed")) << shown;
+  EXPECT_NE(std::string::npos, shown.find(missing + ": No such file or directory")) << shown;
+  EXPECT_EQ(std::string::npos, shown.find("RETURN")) << shown;
+  EXPECT_EQ(nullptr, app.form2.window);
+  EXPECT_EQ(running_before, quarnex_processes()) << "a quarnex was left running";
+  EXPECT_FALSE(file_exists(list_file)) << "the old list file was not removed";
+
+  SetWindowTextA(app.form1.controls[form1::Text1], image.c_str());
+  SendMessageA(app.form1.controls[form1::Command5], BM_CLICK, 0, 0);
+  ASSERT_NE(nullptr, app.form2.window);
+  std::vector<std::string> entries = list_entries(app.form2.controls[form2::List1]);
+  EXPECT_FALSE(entries.empty());
+  for (const std::string& entry : entries) EXPECT_EQ(std::string::npos, entry.find("OLDSET")) << entry;
+  bool has_vob = false;
+  for (const std::string& entry : entries) has_vob = has_vob || entry.find("VTS_01_1.VOB;1 ") == 0;
+  EXPECT_TRUE(has_vob);
+  EXPECT_EQ(running_before, quarnex_processes());
+  close_app(&app);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class FilePickingTest : public FrontEndTest {
                const std::string& list = kList) {
     SetWindowTextA(form1(form1::Text1), image.c_str());
     SetWindowTextA(form1(form1::Text2), destination.c_str());
-    script_.files[list_file()] = list;
+    script_.run_writes[list_file()] = list;
   }
 };
 
@@ -35,7 +35,7 @@ TEST_F(FilePickingTest, ListRunThenTheWindowFillsFromTheListFile) {
   EXPECT_EQ("quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"C:\\dvd\\movie.pdi\"",
             script_.starts[0].command_line);
   EXPECT_EQ(SW_SHOWMINIMIZED, script_.starts[0].show_state);
-  EXPECT_TRUE(script_.starts[0].keep_process);
+  EXPECT_TRUE(script_.starts[0].list_run);
   ASSERT_EQ(1u, script_.waits.size());
   EXPECT_EQ(script_.handed_out[0], script_.waits[0]);  // waited for that very run
   ASSERT_EQ(1u, script_.reads.size());
@@ -86,7 +86,7 @@ TEST_F(FilePickingTest, WorkedExample) {
   EXPECT_EQ("quarnex -v -m \"D:\\out\" \"C:\\dvd\\movie.pdi\" VIDEO_TS.IFO;1 VTS_01_1.VOB;1",
             script_.starts[1].command_line);
   EXPECT_EQ(SW_SHOWMAXIMIZED, script_.starts[1].show_state);
-  EXPECT_FALSE(script_.starts[1].keep_process);
+  EXPECT_FALSE(script_.starts[1].list_run);
   EXPECT_EQ(" VIDEO_TS.IFO;1 VTS_01_1.VOB;1", text_of(form2(form2::Text1)));
   // The window stays open with its selection.
   EXPECT_TRUE(IsWindowVisible(app_.form2.window));
@@ -137,12 +137,29 @@ TEST_F(FilePickingTest, NamesInListOrderWhateverTheClickOrder) {
   }
 }
 
-TEST_F(FilePickingTest, NothingSelectedGivesNoFileWords) {
+// No file words would extract every file: nothing is started, a message
+// asks for a choice, and the window stays as it was.
+TEST_F(FilePickingTest, NothingSelectedStartsNothing) {
   prepare("E:\\a.pdi", "D:\\out");
   click(form1(form1::Command5));
+  select_entries(form2(form2::List1), {1});
   click(form2(form2::Command2));
-  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\"", script_.starts.back().command_line);
-  EXPECT_EQ("", text_of(form2(form2::Text1)));
+  ASSERT_EQ(2u, script_.starts.size());
+  SendMessageA(form2(form2::List1), LB_SETSEL, FALSE, -1);  // every entry deselected
+  click(form2(form2::Command2));
+  EXPECT_EQ(2u, script_.starts.size());
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ(kNothingSelectedMessage, script_.messages[0].text);
+  EXPECT_NE(std::string::npos, script_.messages[0].text.find("elect one or more files"));
+  EXPECT_EQ("Quarnpad", script_.messages[0].caption);
+  EXPECT_EQ(app_.form2.window, script_.messages[0].owner);
+  EXPECT_EQ(" VIDEO_TS.BUP;1", text_of(form2(form2::Text1)));  // from the earlier press
+  EXPECT_TRUE(IsWindowVisible(app_.form2.window));
+  // A choice made afterwards is extracted.
+  select_entries(form2(form2::List1), {4});
+  click(form2(form2::Command2));
+  ASSERT_EQ(3u, script_.starts.size());
+  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\" VTS_01_1.VOB;1", script_.starts[2].command_line);
 }
 
 TEST_F(FilePickingTest, ControlsReadAtTheMomentOfUse) {
@@ -164,15 +181,14 @@ TEST_F(FilePickingTest, SecondExtractFilesWhileOpenKeepsTheOldList) {
   prepare("E:\\a.pdi", "D:\\out");
   click(form1(form1::Command5));
   HWND first = app_.form2.window;
-  script_.files[list_file()] = "OTHER.VOB;1 2048\r\n";
+  script_.run_writes[list_file()] = "OTHER.VOB;1 2048\r\n";
   click(form1(form1::Command5));
   EXPECT_EQ(2u, script_.starts.size());
   EXPECT_EQ(2u, script_.waits.size());
   EXPECT_EQ(script_.handed_out[1], script_.waits[1]);
   EXPECT_EQ(first, app_.form2.window);
   EXPECT_TRUE(IsWindowVisible(app_.form2.window));
-  EXPECT_EQ(1u, script_.reads.size());  // not read again
-  EXPECT_EQ(5, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ(5, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));  // not loaded again
 }
 
 TEST_F(FilePickingTest, ClosedWindowIsLoadedAgainWithTheNewList) {
@@ -181,20 +197,23 @@ TEST_F(FilePickingTest, ClosedWindowIsLoadedAgainWithTheNewList) {
   SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
   EXPECT_EQ(nullptr, app_.form2.window);
   EXPECT_NE(nullptr, app_.form1.window);  // the main window goes on
-  script_.files[list_file()] = "OTHER.VOB;1 2048\r\n";
+  script_.run_writes[list_file()] = "OTHER.VOB;1 2048\r\n";
   click(form1(form1::Command5));
   ASSERT_NE(nullptr, app_.form2.window);
-  EXPECT_EQ(1, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ((std::vector<std::string>{"OTHER.VOB;1 2048"}), list_entries(form2(form2::List1)));
   EXPECT_EQ(2u, script_.reads.size());
 }
 
-TEST_F(FilePickingTest, EmptyListFileGivesEmptyListAndEveryFile) {
+TEST_F(FilePickingTest, EmptyListFileGivesEmptyListAndNothingToExtract) {
   prepare("E:\\a.pdi", "D:\\out", "");
   click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
   EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
   EXPECT_TRUE(script_.messages.empty());
   click(form2(form2::Command2));
-  EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\"", script_.starts.back().command_line);
+  EXPECT_EQ(1u, script_.starts.size());
+  ASSERT_EQ(1u, script_.messages.size());
+  EXPECT_EQ(kNothingSelectedMessage, script_.messages[0].text);
 }
 
 TEST_F(FilePickingTest, EntryWithoutBlankPassesItsWholeText) {
@@ -208,7 +227,7 @@ TEST_F(FilePickingTest, EntryWithoutBlankPassesItsWholeText) {
 
 TEST_F(FilePickingTest, EmptyImagePathGivesEmptyQuotes) {
   type_text(form1(form1::Text2), "x\b");
-  script_.files[list_file()] = "";
+  script_.run_writes[list_file()] = "";
   click(form1(form1::Command5));
   EXPECT_EQ("quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"\"", script_.starts[0].command_line);
 }
@@ -238,7 +257,7 @@ TEST(SystemTempFolder, ListFileIsGetTempPathAndPdilist) {
 // The window appears only after the list run has ended.
 TEST_F(FilePickingTest, WindowLoadsOnlyAfterTheListRunEnded) {
   prepare("E:\\a.pdi", "D:\\out", "");
-  script_.files.erase(list_file());
+  script_.run_writes.clear();
   bool loaded_during_wait = true;
   script_.during_wait = [&] {
     loaded_during_wait = app_.form2.window != nullptr;
@@ -251,27 +270,77 @@ TEST_F(FilePickingTest, WindowLoadsOnlyAfterTheListRunEnded) {
   EXPECT_TRUE(script_.messages.empty());
 }
 
-TEST_F(FilePickingTest, FailedListRunIsReportedAndTheListIsEmpty) {
-  prepare("E:\\missing.pdi", "D:\\out");  // an old list file lies there
-  script_.run_exit_codes.push_back(1);
+// A list left on disk by an earlier run is removed before the run starts.
+TEST_F(FilePickingTest, OldListFileIsRemovedBeforeTheListRun) {
+  prepare("E:\\new.pdi", "D:\\out", "NEW.VOB;1 2048\r\n");
+  script_.files[list_file()] = kList;  // from an earlier set
+  bool old_list_there_during_run = true;
+  script_.during_wait = [&] { old_list_there_during_run = script_.files.count(list_file()) > 0; };
   click(form1(form1::Command5));
-  ASSERT_EQ(1u, script_.messages.size());
-  EXPECT_EQ(list_run_failed_message(1), script_.messages[0].text);
-  EXPECT_NE(std::string::npos, script_.messages[0].text.find("exit status 1"));
-  EXPECT_EQ("Quarnpad", script_.messages[0].caption);
-  EXPECT_TRUE(script_.reads.empty());  // the old list is not shown
-  ASSERT_NE(nullptr, app_.form2.window);
-  EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ((std::vector<std::string>{list_file()}), script_.deletes);
+  EXPECT_FALSE(old_list_there_during_run);
+  EXPECT_EQ((std::vector<std::string>{"NEW.VOB;1 2048"}), list_entries(form2(form2::List1)));
 }
 
-TEST_F(FilePickingTest, UnreadableListFileIsReportedAndTheListIsEmpty) {
+// A failed list run: a message with quarnex's own reason, no window, and
+// never the list an earlier run left.
+TEST_F(FilePickingTest, FailedListRunIsReportedAndNoWindowOpens) {
+  struct Row {
+    const char* name;
+    DWORD exit_code;
+    std::string error_output;
+    bool writes_list;
+    std::string reason;
+  };
+  const std::string echo = "quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"E:\\x.pdi\"\r\n\r\n";
+  const Row rows[] = {
+      {"missing set", 1,
+       echo + "E:\\x.pdi: No such file or directory\r\n\r\n\aHit <RETURN> to continue\r\n", false,
+       "E:\\x.pdi: No such file or directory"},
+      {"failure after the list was written", 1,
+       echo + "E:\\x.pdi01: Permission denied\r\n\r\n\aHit <RETURN> to continue\r\n", true,
+       "E:\\x.pdi01: Permission denied"},
+      {"status without a word", 5, "", false, "quarnex ended with exit status 5."},
+      {"status 0, no list file", 0, echo, false,
+       "quarnex wrote no list file C:\\scripted temp\\pdilist.txt."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    script_.messages.clear();
+    script_.reads.clear();
+    prepare("E:\\x.pdi", "D:\\out");
+    script_.files[list_file()] = kList;  // what an earlier run left
+    if (!row.writes_list) script_.run_writes.clear();
+    script_.run_exit_codes.push_back(row.exit_code);
+    script_.run_error_outputs.push_back(row.error_output);
+    click(form1(form1::Command5));
+    ASSERT_EQ(1u, script_.messages.size());
+    EXPECT_EQ("The image set could not be listed:\r\n" + row.reason, script_.messages[0].text);
+    EXPECT_EQ("Quarnpad", script_.messages[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), script_.messages[0].type);
+    EXPECT_EQ(app_.form1.window, script_.messages[0].owner);
+    EXPECT_EQ(nullptr, app_.form2.window);
+  }
+}
+
+// A failure while Form2 shows an earlier list leaves that window as it is;
+// a good run after a failed one shows only its own files.
+TEST_F(FilePickingTest, FailureThenGoodRun) {
   prepare("E:\\a.pdi", "D:\\out");
-  script_.files.clear();
   click(form1(form1::Command5));
+  SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
+  script_.run_writes.clear();
+  script_.run_exit_codes.push_back(1);
+  script_.run_error_outputs.push_back("E:\\b.pdi: No such file or directory\n\n\aHit <RETURN> to continue\n");
+  SetWindowTextA(form1(form1::Text1), "E:\\b.pdi");
+  click(form1(form1::Command5));
+  EXPECT_EQ(nullptr, app_.form2.window);
   ASSERT_EQ(1u, script_.messages.size());
-  EXPECT_EQ(list_unreadable_message(list_file()), script_.messages[0].text);
+  prepare("E:\\c.pdi", "D:\\out", "C.VOB;1 4096\r\n");
+  click(form1(form1::Command5));
   ASSERT_NE(nullptr, app_.form2.window);
-  EXPECT_EQ(0, SendMessageA(form2(form2::List1), LB_GETCOUNT, 0, 0));
+  EXPECT_EQ((std::vector<std::string>{"C.VOB;1 4096"}), list_entries(form2(form2::List1)));
+  EXPECT_EQ(1u, script_.messages.size());
 }
 
 TEST_F(FilePickingTest, EndingWhileWaitingShowsNothing) {
@@ -290,6 +359,7 @@ TEST_F(FilePickingTest, ListRunThatCannotStartIsReported) {
   EXPECT_EQ("quarnex cannot be started:\r\n" + system_error_text(ERROR_FILE_NOT_FOUND),
             script_.messages[0].text);
   EXPECT_TRUE(script_.waits.empty());
+  EXPECT_TRUE(script_.reads.empty());
   EXPECT_EQ(nullptr, app_.form2.window);
   // Still usable: the next press starts and opens the window.
   click(form1(form1::Command5));

@@ -72,7 +72,7 @@ TEST_F(KeyboardTest, AccessKeysPressTheirButtons) {
   SetFocus(form1(form1::Command1));
   press_alt('C');
   EXPECT_EQ(1u, script_.save_calls.size());
-  script_.files[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
   SetFocus(form1(form1::Command1));
   press_alt('f');
   EXPECT_EQ(2u, script_.starts.size());
@@ -86,7 +86,7 @@ TEST_F(KeyboardTest, SpaceSetsTheFocusedCheckBox) {
 }
 
 TEST_F(KeyboardTest, Form2TabOrderAndAccessKey) {
-  script_.files[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
   SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
   SetWindowTextA(form1(form1::Text2), "D:\\out");
   click(form1(form1::Command5));
@@ -99,6 +99,56 @@ TEST_F(KeyboardTest, Form2TabOrderAndAccessKey) {
   press_alt('e');
   ASSERT_EQ(2u, script_.starts.size());
   EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\" B.VOB;1", script_.starts[1].command_line);
+}
+
+// Enter presses "&Extract file(s)" wherever the focus is in Form2; Escape
+// closes Form2 and starts nothing. On the main window both keys do nothing.
+TEST_F(KeyboardTest, Form2EnterExtractsAndEscapeCloses) {
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  SetWindowTextA(form1(form1::Text2), "D:\\out");
+  click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
+  SetForegroundWindow(app_.form2.window);
+  SendMessageA(form2(form2::List1), LB_SETSEL, TRUE, 1);
+  for (int row : {form2::List1, form2::Command2, form2::Text1}) {
+    SCOPED_TRACE(row);
+    SetFocus(form2(row));
+    std::size_t before = script_.starts.size();
+    press_key(VK_RETURN);
+    ASSERT_EQ(before + 1, script_.starts.size());
+    EXPECT_EQ("quarnex -m \"D:\\out\" \"E:\\a.pdi\" B.VOB;1", script_.starts.back().command_line);
+  }
+  // Enter with nothing selected asks for a choice, as the button does.
+  SendMessageA(form2(form2::List1), LB_SETSEL, FALSE, -1);
+  SetFocus(form2(form2::List1));
+  press_key(VK_RETURN);
+  EXPECT_EQ(4u, script_.starts.size());
+  EXPECT_EQ(1u, script_.messages.size());
+
+  SetFocus(form2(form2::List1));
+  press_key(VK_ESCAPE);
+  EXPECT_EQ(nullptr, app_.form2.window);
+  EXPECT_EQ(4u, script_.starts.size());
+  EXPECT_NE(nullptr, app_.form1.window);
+
+  SetForegroundWindow(app_.form1.window);
+  SetFocus(form1(form1::Text1));
+  press_key(VK_RETURN);
+  press_key(VK_ESCAPE);
+  EXPECT_NE(nullptr, app_.form1.window);
+  EXPECT_EQ(4u, script_.starts.size());
+  EXPECT_EQ(0, script_.quits);
+}
+
+TEST_F(KeyboardTest, Form2ExtractIsTheDefaultButton) {
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  SetWindowTextA(form1(form1::Text2), "D:\\out");
+  click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
+  EXPECT_TRUE(GetWindowLongA(form2(form2::Command2), GWL_STYLE) & BS_DEFPUSHBUTTON);
+  EXPECT_FALSE(GetWindowLongA(form1(form1::Command2), GWL_STYLE) & BS_DEFPUSHBUTTON);
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ TEST_F(ProgramStartTest, CommandLineAndWindowStateAsGiven) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.command_line);
     DeleteFileA(report_.c_str());
-    StartResult started = start_program_from(folder_, row.command_line, row.show, true);
+    StartResult started = start_program_from(folder_, row.command_line, row.show,
+                                             StartKind::kKeepProcess);
     ASSERT_TRUE(started.started) << system_error_text(started.error);
     ASSERT_NE(nullptr, started.process);
     RunEnd end = wait_for_process(started.process);
@@ -94,7 +95,7 @@ TEST_F(ProgramStartTest, CommandLineAndWindowStateAsGiven) {
 
 TEST_F(ProgramStartTest, StartWithoutKeepingTheProcess) {
   StartResult started = start_program_from(folder_, "quarnex -m \"D:\" \"x\"", SW_SHOWMINIMIZED,
-                                           false);
+                                           StartKind::kLetGo);
   EXPECT_TRUE(started.started);
   EXPECT_EQ(nullptr, started.process);
   for (int i = 0; i < 100 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
@@ -105,7 +106,8 @@ TEST_F(ProgramStartTest, StartWithoutKeepingTheProcess) {
 
 TEST_F(ProgramStartTest, ExitStatusOfTheRun) {
   SetEnvironmentVariableA("QUARNPAD_PROBE_EXIT", "3");
-  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED, true);
+  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED,
+                                           StartKind::kKeepProcess);
   ASSERT_TRUE(started.started);
   EXPECT_EQ(3u, wait_for_process(started.process).exit_code);
 }
@@ -114,7 +116,8 @@ TEST_F(ProgramStartTest, ProgramThatIsNotThereFailsWithTheSystemsReason) {
   std::string empty = folder_ + "\\empty";
   CreateDirectoryA(empty.c_str(), nullptr);
   StartResult started =
-      start_program_from(empty, "quarnex-not-installed-anywhere -m \"D:\" \"x\"", 3, false);
+      start_program_from(empty, "quarnex-not-installed-anywhere -m \"D:\" \"x\"", 3,
+                         StartKind::kLetGo);
   RemoveDirectoryA(empty.c_str());
   EXPECT_FALSE(started.started);
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), started.error);
@@ -145,7 +148,8 @@ TEST_F(ProgramStartTest, MessagesAreHandledDuringTheWait) {
                               nullptr, wc.hInstance, nullptr);
   ASSERT_NE(nullptr, window);
   SetEnvironmentVariableA("QUARNPAD_PROBE_SLEEP", "1500");
-  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED, true);
+  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED,
+                                           StartKind::kKeepProcess);
   ASSERT_TRUE(started.started);
   HANDLE watch = nullptr;
   DuplicateHandle(GetCurrentProcess(), started.process, GetCurrentProcess(), &watch, SYNCHRONIZE,
@@ -165,7 +169,8 @@ TEST_F(ProgramStartTest, MessagesAreHandledDuringTheWait) {
 
 TEST_F(ProgramStartTest, QuitDuringTheWaitEndsTheWaitAndStaysQueued) {
   SetEnvironmentVariableA("QUARNPAD_PROBE_SLEEP", "3000");
-  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED, true);
+  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED,
+                                           StartKind::kKeepProcess);
   ASSERT_TRUE(started.started);
   HANDLE watch = nullptr;
   DuplicateHandle(GetCurrentProcess(), started.process, GetCurrentProcess(), &watch, SYNCHRONIZE,

@@ -6,27 +6,13 @@
 
 #include "dialog_robot.h"
 #include "form1.h"
+#include "screenshot.h"
+#include "texts.h"
 
 #include <dlgs.h>
 
 namespace quarnpad {
 namespace {
-
-// Every static text of a dialog, one after the other.
-std::string static_texts(HWND dialog) {
-  std::string texts;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[32] = {};
-    GetClassNameA(child, name, sizeof(name));
-    if (lstrcmpiA(name, "Static") == 0) {
-      char text[512] = {};
-      GetWindowTextA(child, text, sizeof(text));
-      texts += text;
-    }
-  }
-  return texts;
-}
 
 // The file name box: an edit in older dialogs, a combo box in newer ones.
 int file_name_id(HWND dialog) { return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1; }
@@ -174,6 +160,98 @@ TEST_F(RealDialogsTest, FolderDialogShowsThePromptAndACancelChangesNothing) {
   ASSERT_TRUE(robot.done) << "the folder dialog did not appear";
   EXPECT_TRUE(prompt_shown);
   EXPECT_EQ("D:\\before", text_of(form1(form1::Text2)));
+}
+
+// Choosing a file that exists asks before it is replaced: No goes back to
+// the dialog (cancelled here, so the first conversion gets no name), Yes
+// takes the name.
+TEST_F(RealDialogsTest, SaveDialogAsksBeforeReplacingAnExistingFile) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string existing = std::string(temp) + "quarnpad existing " +
+                         std::to_string(GetCurrentProcessId()) + ".iso";
+  HANDLE file = CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  CloseHandle(file);
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+
+  struct Row {
+    int prompt_answer;
+    int warning_answer;
+    std::string text2;
+    std::size_t starts;
+  };
+  const Row rows[] = {{IDNO, IDNO, "", 0}, {IDYES, IDYES, existing, 1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.prompt_answer == IDYES ? "Yes" : "No");
+    DialogRobot save, prompt, cancel, warning;
+    std::string prompt_text;
+    bool prompt_seen = false;
+    warning.title = "Warning";
+    warning.action = [&](HWND box) { PostMessageA(box, WM_COMMAND, row.warning_answer, 0); };
+    cancel.action = [&](HWND dialog) {
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      arm(&warning);
+    };
+    // The question, or the FAT32 warning when no question came.
+    prompt.wanted = [](HWND box) {
+      return static_texts(box).find("exists") != std::string::npos ||
+             GetWindowTextLengthA(box) == 7;  // "Warning"
+    };
+    prompt.action = [&](HWND box) {
+      prompt_text = static_texts(box);
+      prompt_seen = prompt_text.find("exists") != std::string::npos;
+      if (!prompt_seen) {
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+        return;
+      }
+      PostMessageA(box, WM_COMMAND, row.prompt_answer, 0);
+      arm(row.prompt_answer == IDYES ? &warning : &cancel);
+    };
+    save.action = [&](HWND dialog) {
+      set_file_name_box(dialog, existing.c_str());
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      arm(&prompt);
+    };
+    arm(&save);
+    click(form1(form1::Command6));
+    ASSERT_TRUE(save.done) << "the save dialog did not appear";
+    ASSERT_TRUE(prompt_seen) << "no question before replacing " << existing;
+    ASSERT_TRUE(warning.done) << "the FAT32 warning did not appear";
+    EXPECT_EQ(row.prompt_answer == IDNO, cancel.done);
+    EXPECT_EQ(0, lstrcmpiA(row.text2.c_str(), text_of(form1(form1::Text2)).c_str()))
+        << text_of(form1(form1::Text2));
+    EXPECT_EQ(row.starts, script_.starts.size());
+  }
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(existing.c_str()));  // only quarnex writes it
+  DeleteFileA(existing.c_str());
+}
+
+// "&Extract file(s)" with nothing selected: the real message box, which
+// joins the screenshots.
+TEST_F(RealDialogsTest, NothingSelectedMessageBox) {
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  SetWindowTextA(form1(form1::Text2), "D:\\out");
+  click(form1(form1::Command5));
+  ASSERT_NE(nullptr, app_.form2.window);
+  std::string shown;
+  HWND owner = nullptr;
+  DialogRobot box;
+  box.title = "Quarnpad";
+  box.action = [&](HWND dialog) {
+    shown = static_texts(dialog);
+    owner = GetWindow(dialog, GW_OWNER);
+    show_for_picture(dialog, 300);
+    save_png(capture_window(dialog), screenshot_folder() + "\\message_nothing_selected.png");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+  arm(&box);
+  click(form2(form2::Command2));
+  ASSERT_TRUE(box.done) << "no message box";
+  EXPECT_NE(std::string::npos, shown.find("Select one or more files")) << shown;
+  EXPECT_EQ(app_.form2.window, owner);
+  EXPECT_EQ(1u, script_.starts.size());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(RunsTest, ExtractAllCheckBoxes) {
     EXPECT_EQ(std::string(row.prefix) + "\"D:\\movie\" \"E:\\images\\movie.pdi\"",
               script_.starts.back().command_line);
     EXPECT_EQ(row.show, script_.starts.back().show_state);
-    EXPECT_FALSE(script_.starts.back().keep_process);
+    EXPECT_FALSE(script_.starts.back().list_run);
   }
   EXPECT_EQ(5u, script_.starts.size());
   EXPECT_TRUE(script_.messages.empty());

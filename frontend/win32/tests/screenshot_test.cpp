@@ -40,7 +40,7 @@ TEST_F(ScreenshotTest, BothWindows) {
   SetFocus(form1(form1::Command1));
   save_and_check(app_.form1.window, "form1.png", 40);
 
-  script_.files[script_.temp_folder + "pdilist.txt"] =
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] =
       "VIDEO_TS.IFO;1 12288\r\nVIDEO_TS.BUP;1 12288\r\nVTS_01_0.IFO;1 12288\r\n"
       "VTS_01_0.BUP;1 12288\r\nVTS_01_1.VOB;1 1073709056\r\nVTS_01_2.VOB;1 1073709056\r\n";
   click(form1(form1::Command5));

@@ -95,35 +95,46 @@ int message_box(void* context, HWND owner, const char* text, const char* caption
 }
 
 StartResult start_program(void* context, const std::string& command_line, int show_state,
-                          bool keep_process) {
+                          bool list_run) {
   Script* s = script_of(context);
-  s->starts.push_back(StartCall{command_line, show_state, keep_process});
+  s->starts.push_back(StartCall{command_line, show_state, list_run});
   StartAnswer answer = {true, 0};
   if (!s->start_answers.empty()) {
     answer = s->start_answers.front();
     s->start_answers.pop_front();
   }
-  if (!answer.started) return StartResult{false, answer.error, nullptr};
+  if (!answer.started) return StartResult{false, answer.error, nullptr, nullptr};
   HANDLE process = nullptr;
-  if (keep_process) {
+  if (list_run) {
     // A distinct handle per run, so the tests can tell which one was waited for.
     process = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x7000 + s->handed_out.size()));
     s->handed_out.push_back(process);
   }
-  return StartResult{true, 0, process};
+  return StartResult{true, 0, process, nullptr};
 }
 
-RunEnd wait_for_run(void* context, HANDLE process) {
+RunEnd wait_for_run(void* context, const StartResult& run) {
   Script* s = script_of(context);
-  s->waits.push_back(process);
+  s->waits.push_back(run.process);
   if (s->during_wait) s->during_wait();
-  if (s->quit_during_wait) return RunEnd{true, 0};
-  DWORD code = 0;
+  if (s->quit_during_wait) return RunEnd{true, 0, std::string()};
+  for (const auto& written : s->run_writes) s->files[written.first] = written.second;
+  RunEnd end = {false, 0, std::string()};
   if (!s->run_exit_codes.empty()) {
-    code = s->run_exit_codes.front();
+    end.exit_code = s->run_exit_codes.front();
     s->run_exit_codes.pop_front();
   }
-  return RunEnd{false, code};
+  if (!s->run_error_outputs.empty()) {
+    end.error_output = s->run_error_outputs.front();
+    s->run_error_outputs.pop_front();
+  }
+  return end;
+}
+
+bool delete_file(void* context, const std::string& path) {
+  Script* s = script_of(context);
+  s->deletes.push_back(path);
+  return s->files.erase(path) > 0;
 }
 
 std::string temp_folder(void* context) { return script_of(context)->temp_folder; }
@@ -145,7 +156,8 @@ void init_script(Script* script) {
   script->platform = Platform{script,          open_file_name, save_file_name,
                               browse_for_folder, path_from_id_list, free_id_list,
                               message_box,     start_program,  wait_for_run,
-                              temp_folder,     read_text_file, quit};
+                              delete_file,     temp_folder,    read_text_file,
+                              quit};
 }
 
 }  // namespace quarnpad

@@ -49,7 +49,7 @@ struct MessageCall {
 struct StartCall {
   std::string command_line;
   int show_state;
-  bool keep_process;
+  bool list_run;
 };
 
 struct StartAnswer {
@@ -68,10 +68,12 @@ struct Script {
   std::deque<int> message_answers;
   std::deque<StartAnswer> start_answers;
   std::deque<DWORD> run_exit_codes;
+  std::deque<std::string> run_error_outputs;  // standard error of each waited run
   bool quit_during_wait = false;
   std::function<void()> during_wait;  // runs inside the wait for a list run
   std::string temp_folder = "C:\\scripted temp\\";
-  std::map<std::string, std::string> files;  // what read_text_file finds
+  std::map<std::string, std::string> files;  // what read_text_file finds; delete_file removes
+  std::map<std::string, std::string> run_writes;  // files a waited run leaves in files
 
   // Records.
   std::vector<FileDialogCall> open_calls;
@@ -84,6 +86,7 @@ struct Script {
   std::vector<HANDLE> handed_out;  // process handles given by start_program
   std::vector<HANDLE> waits;
   std::vector<std::string> reads;
+  std::vector<std::string> deletes;
   int quits = 0;
 };
 
