@@ -34,6 +34,9 @@ void form1_command5_click(App* app) {
     reason = no_list_file_reason(list_file);
   }
   if (!reason.empty()) {
+    // An open file-picking window holds an earlier run's list: it goes, so
+    // that no file is picked from a list this run could not confirm.
+    if (app->form2.window != nullptr) SendMessageA(app->form2.window, WM_CLOSE, 0, 0);
     platform->message_box(platform->context, app->form1.window,
                           list_failed_message(reason).c_str(), kMessageTitle,
                           MB_OK | MB_ICONERROR);
