@@ -9,6 +9,7 @@ packages=(
   wine wine64 xvfb xauth
   libarchive-tools xorriso strace time
   clang
+  ffmpeg dvdauthor genisoimage lsdvd
 )
 
 missing=()

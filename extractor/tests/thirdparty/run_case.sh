@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Masters one image with third-party tools, saves it as a .pdi set cut at
+# odd places, and checks what quarnex makes of it against the originals and
+# the image itself. Every check is run; the case fails when any one does.
+# Usage: run_case.sh KIND TOOL WORKDIR   (KIND: dvd, data, sector69;
+# TOOL: genisoimage, xorriso); QUARNEX_PROGRAM names the program under test.
+set -u
+kind=$1 tool=$2 work=$3
+program=${QUARNEX_PROGRAM:?QUARNEX_PROGRAM must name the quarnex program}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/iso_facts.sh"
+source "$here/pdi_set.sh"
+source "$here/masters.sh"
+
+for t in ffmpeg dvdauthor genisoimage isoinfo xorriso bsdtar lsdvd cmp; do
+  command -v "$t" > /dev/null || { echo "missing $t: run scripts/setup.sh"; exit 1; }
+done
+program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+master_$kind "$tool" || { echo "FAIL - mastering the $kind image with $tool"; exit 1; }
+mapfile -t CUTS < <(printf '%s\n' "${CUTS[@]}" | sort -n -u)
+mkdir set && write_set image.iso set/disc "${CUTS[@]}"
+echo "# $kind image by $tool: $(stat -c %s image.iso) bytes, $LISTED_DIR at sector" \
+  "$(directory_extent image.iso "$LISTED_DIR"), cut at ${CUTS[*]}"
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...: runs the command, reports ok or FAIL
+  local out
+  if out=$("${@:2}" 2>&1); then
+    echo "ok - $1"
+  else
+    echo "FAIL - $1"
+    [[ -n $out ]] && sed 's/^/    /' <<< "$out" | head -n 20
+    failures=$((failures + 1))
+  fi
+}
+
+# run NAME DIR ARGS...: quarnex in DIR with stdin closed; NAME.out, NAME.err
+# and NAME.rc are kept in the work folder.
+run() {
+  local name=$1 dir=$2
+  shift 2
+  (cd "$dir" && "$program" "$@" < /dev/null > "$work/$name.out" 2> "$work/$name.err")
+  echo $? > "$work/$name.rc"
+}
+exited_zero() {
+  [[ $(cat "$1.rc") == 0 ]] || { echo "exit status $(cat "$1.rc"); standard error ends:"; tail -c 600 "$1.err"; return 1; }
+}
+# same_files ORIGINALS OUT: OUT holds exactly the originals' plain files,
+# byte for byte (names as quarnex writes them).
+same_files() {
+  local want got f bad=0
+  want=$(cd "$1" && find . -maxdepth 1 -type f -printf '%f\n' | sort)
+  got=$(cd "$2" 2>/dev/null && find . -maxdepth 1 -type f -printf '%f\n' | sort)
+  [[ $want == "$got" ]] || { echo "files differ:"; diff <(echo "$want") <(echo "$got"); bad=1; }
+  for f in $want; do
+    [[ -f $2/$f ]] || continue
+    cmp "$1/$f" "$2/$f" || { echo "  $f: $(stat -c %s "$1/$f") bytes, written $(stat -c %s "$2/$f")"; bad=1; }
+  done
+  return $bad
+}
+no_member_left() {  # any NAME.pdi*, not only the chain up to a gap
+  local left
+  left=$(compgen -G "$1.pdi*")
+  [[ -z $left ]] || { echo "left:" $left; return 1; }
+}
+# The listing: "extent name size" of every listed line, in order.
+listed_files() { sed -nE 's/^\[ *(-?[0-9]+)\] +([^ ]+) +([0-9]+) .*/\1 \2 \3/p' "$1"; }
+lists_directory() {
+  diff <(directory_files image.iso "$LISTED_DIR") <(listed_files "$1") > listing.diff ||
+    { echo "expected (<) and listed (>):"; cat listing.diff; return 1; }
+}
+dvd_reader_opens() {
+  lsdvd "$1" > lsdvd.out 2>&1 && grep -q '^Title: 01' lsdvd.out || { cat lsdvd.out; return 1; }
+}
+iso_readers_open() {
+  bsdtar -tf "$1" > bsdtar.out 2>&1 || { cat bsdtar.out; return 1; }
+  xorriso -indev "$1" -find / -type f -exec report_lba > xorriso.out 2>&1 || { tail xorriso.out; return 1; }
+  diff <(bsdtar -tf image.iso | sort) <(sort bsdtar.out) || return 1
+}
+
+# The harness: the image, the set and the expectations as independent tools
+# see them.
+volume=$(volume_sectors image.iso)
+check "the image is its whole volume ($volume sectors)" test "$(stat -c %s image.iso)" -eq $((volume * SECTOR_SIZE))
+check "the set is the header and the image, cut at ${#CUTS[@]} places" \
+  cmp <(cat $(set_members set/disc)) <(head -c $SET_HEADER_SIZE set/disc.pdi; cat image.iso)
+check "no cut on a sector boundary" \
+  bash -c 'for c; do (((c - 304) % 2048)) || exit 1; done' - "${CUTS[@]}"
+check "the listed directory is not at sector 69" test "$(directory_extent image.iso "$LISTED_DIR")" -ne 69
+check "isoinfo and xorriso agree on $LISTED_DIR" \
+  diff <(directory_files image.iso "$LISTED_DIR" | while read -r e n s; do echo "$e $(output_name "$n") $s"; done | sort -k2) \
+       <(reported_files image.iso "$LISTED_DIR")
+mkdir unpacked && bsdtar -xf image.iso -C unpacked
+check "bsdtar reads the originals back from the image" same_files "$SOURCE" "unpacked$LISTED_DIR"
+
+# quarnex on the set.
+dvd_flag=()
+((IS_DVD)) && dvd_flag=(-v)
+run list set -l disc.pdi
+check "-l exits with status 0" exited_zero list
+check "-l lists $LISTED_DIR (extents, names, sizes)" lists_directory list.out
+
+mkdir out
+run extract set -d ../out "${dvd_flag[@]}" disc.pdi
+check "-d exits with status 0" exited_zero extract
+out=out
+((IS_DVD)) && out=out/VIDEO_TS
+check "-d writes files equal to the originals" same_files "$SOURCE" "$out"
+((IS_DVD)) && check "lsdvd opens the extracted folder" dvd_reader_opens out
+
+run convert set -i ../converted disc.pdi
+check "-i exits with status 0" exited_zero convert
+check "-i writes the whole image" cmp image.iso converted.iso
+check "bsdtar and xorriso read the converted image" iso_readers_open converted.iso
+((IS_DVD)) && check "lsdvd opens the converted image" dvd_reader_opens converted.iso
+
+# With -r every member is consumed and deleted, and the outputs are the same.
+mkdir removed removed/out
+copy_set set/disc removed/disc
+run extract_r removed -r -d out "${dvd_flag[@]}" disc.pdi
+check "-r -d exits with status 0" exited_zero extract_r
+check "-r -d writes files equal to the originals" same_files "$SOURCE" "removed/$out"
+check "-r -d leaves no member" no_member_left removed/disc
+copy_set set/disc removed/disc
+run convert_r removed -r -i converted disc.pdi
+check "-r -i exits with status 0" exited_zero convert_r
+check "-r -i writes the whole image" cmp image.iso removed/converted.iso
+check "-r -i leaves no member" no_member_left removed/disc
+if ((IS_DVD)); then
+  copy_set set/disc removed/disc
+  run extract_x removed -x disc
+  check "-x exits with status 0" exited_zero extract_x
+  check "-x writes files equal to the originals" same_files "$SOURCE" removed/disc/VIDEO_TS
+  check "-x leaves no member" no_member_left removed/disc
+  check "lsdvd opens the folder made by -x" dvd_reader_opens removed/disc
+fi
+
+echo "# $kind by $tool: $failures failed"
+((failures == 0))
