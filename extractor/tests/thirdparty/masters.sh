@@ -7,8 +7,14 @@
 # It returns non-zero (after saying why) when the image is not what the case
 # needs.
 
-# random_file PATH SIZE
-random_file() { head -c "$2" /dev/urandom > "$1"; }
+# random_file PATH SIZE: bytes that look random but are the same on every
+# run (seeded by the file's name), so that a failure can be repeated.
+random_file() {
+  perl -e 'my ($seed, $n) = @ARGV; srand($seed);
+           while ($n > 0) { my $k = $n < 65536 ? $n : 65536; $n -= $k;
+                            print pack("C*", map { int rand 256 } 1 .. $k); }' \
+    "$(cksum <<< "${1##*/}" | cut -d ' ' -f 1)" "$2" > "$1"
+}
 
 # An odd offset, so that no cut falls on a sector boundary.
 odd() { echo $(($1 | 1)); }
@@ -42,8 +48,13 @@ master_dvd() {
     VIDEO_FORMAT=PAL dvdauthor -o disc -T >> dvdauthor.log 2>&1 || { cat dvdauthor.log; return 1; }
   genisoimage -quiet -dvd-video -udf -V QXDVD -o image.iso disc || return 1
   SOURCE=disc/VIDEO_TS LISTED_DIR=/VIDEO_TS/ IS_DVD=1
-  local volume
+  local volume last_end
   volume=$(volume_sectors image.iso)
+  last_end=$(directory_files image.iso /VIDEO_TS/ | awk '{ e = $1 + int(($3 + 2047) / 2048); if (e > m) m = e } END { print m }')
+  if ((volume - 2 < last_end)); then
+    echo "the volume ($volume sectors) ends with its last file (sector $last_end)"
+    return 1
+  fi
   # Inside the volume descriptor's root record, inside VIDEO_TS's records,
   # inside the title's video, and among the volume's closing sectors after
   # the last file.

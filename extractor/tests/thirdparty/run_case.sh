@@ -68,11 +68,12 @@ no_member_left() {  # any NAME.pdi*, not only the chain up to a gap
 # The listing: "extent name size" of every listed line, in order.
 listed_files() { sed -nE 's/^\[ *(-?[0-9]+)\] +([^ ]+) +([0-9]+) .*/\1 \2 \3/p' "$1"; }
 lists_directory() {
-  diff <(directory_files image.iso "$LISTED_DIR") <(listed_files "$1") > listing.diff ||
-    { echo "expected (<) and listed (>):"; cat listing.diff; return 1; }
+  diff <(directory_files image.iso "$LISTED_DIR") <(listed_files "$1") > "$1.diff" ||
+    { echo "expected (<) and listed (>):"; cat "$1.diff"; return 1; }
 }
 dvd_reader_opens() {
-  lsdvd "$1" > lsdvd.out 2>&1 && grep -q '^Title: 01' lsdvd.out || { cat lsdvd.out; return 1; }
+  lsdvd "$1" > lsdvd.out 2>&1 && grep -q '^Title: 01' lsdvd.out ||
+    { grep -v -e '^\*\*' -e 'css' lsdvd.out; return 1; }
 }
 iso_readers_open() {
   bsdtar -tf "$1" > bsdtar.out 2>&1 || { cat bsdtar.out; return 1; }
@@ -95,46 +96,54 @@ check "isoinfo and xorriso agree on $LISTED_DIR" \
 mkdir unpacked && bsdtar -xf image.iso -C unpacked
 check "bsdtar reads the originals back from the image" same_files "$SOURCE" "unpacked$LISTED_DIR"
 
-# quarnex on the set.
+# quarnex on a set in DIR (named disc): the listing, the extracted files and
+# the converted image. TAG names what is kept of each run.
 dvd_flag=()
 ((IS_DVD)) && dvd_flag=(-v)
-run list set -l disc.pdi
-check "-l exits with status 0" exited_zero list
-check "-l lists $LISTED_DIR (extents, names, sizes)" lists_directory list.out
-
-mkdir out
-run extract set -d ../out "${dvd_flag[@]}" disc.pdi
-check "-d exits with status 0" exited_zero extract
 out=out
 ((IS_DVD)) && out=out/VIDEO_TS
-check "-d writes files equal to the originals" same_files "$SOURCE" "$out"
-((IS_DVD)) && check "lsdvd opens the extracted folder" dvd_reader_opens out
+check_outputs() {  # check_outputs DIR TAG
+  local dir=$1 tag=$2
+  run "list_$tag" "$dir" -l disc.pdi
+  check "$tag: -l exits with status 0" exited_zero "list_$tag"
+  check "$tag: -l lists $LISTED_DIR (extents, names, sizes)" lists_directory "list_$tag.out"
 
-run convert set -i ../converted disc.pdi
-check "-i exits with status 0" exited_zero convert
-check "-i writes the whole image" cmp image.iso converted.iso
-check "bsdtar and xorriso read the converted image" iso_readers_open converted.iso
-((IS_DVD)) && check "lsdvd opens the converted image" dvd_reader_opens converted.iso
+  mkdir "$dir/out"
+  run "extract_$tag" "$dir" -d out "${dvd_flag[@]}" disc.pdi
+  check "$tag: -d exits with status 0" exited_zero "extract_$tag"
+  check "$tag: -d writes files equal to the originals" same_files "$SOURCE" "$dir/$out"
+  ((IS_DVD)) && check "$tag: lsdvd opens the extracted folder" dvd_reader_opens "$dir/out"
+
+  run "convert_$tag" "$dir" -i converted disc.pdi
+  check "$tag: -i exits with status 0" exited_zero "convert_$tag"
+  check "$tag: -i writes the whole image" cmp image.iso "$dir/converted.iso"
+  check "$tag: bsdtar and xorriso read the converted image" iso_readers_open "$dir/converted.iso"
+  ((IS_DVD)) && check "$tag: lsdvd opens the converted image" dvd_reader_opens "$dir/converted.iso"
+}
+# The whole image as one member, and the set cut at odd places.
+mkdir whole && write_set image.iso whole/disc
+check_outputs whole whole
+check_outputs set cut
 
 # With -r every member is consumed and deleted, and the outputs are the same.
 mkdir removed removed/out
 copy_set set/disc removed/disc
 run extract_r removed -r -d out "${dvd_flag[@]}" disc.pdi
-check "-r -d exits with status 0" exited_zero extract_r
-check "-r -d writes files equal to the originals" same_files "$SOURCE" "removed/$out"
-check "-r -d leaves no member" no_member_left removed/disc
+check "cut: -r -d exits with status 0" exited_zero extract_r
+check "cut: -r -d writes files equal to the originals" same_files "$SOURCE" "removed/$out"
+check "cut: -r -d leaves no member" no_member_left removed/disc
 copy_set set/disc removed/disc
 run convert_r removed -r -i converted disc.pdi
-check "-r -i exits with status 0" exited_zero convert_r
-check "-r -i writes the whole image" cmp image.iso removed/converted.iso
-check "-r -i leaves no member" no_member_left removed/disc
+check "cut: -r -i exits with status 0" exited_zero convert_r
+check "cut: -r -i writes the whole image" cmp image.iso removed/converted.iso
+check "cut: -r -i leaves no member" no_member_left removed/disc
 if ((IS_DVD)); then
   copy_set set/disc removed/disc
   run extract_x removed -x disc
-  check "-x exits with status 0" exited_zero extract_x
-  check "-x writes files equal to the originals" same_files "$SOURCE" removed/disc/VIDEO_TS
-  check "-x leaves no member" no_member_left removed/disc
-  check "lsdvd opens the folder made by -x" dvd_reader_opens removed/disc
+  check "cut: -x exits with status 0" exited_zero extract_x
+  check "cut: -x writes files equal to the originals" same_files "$SOURCE" removed/disc/VIDEO_TS
+  check "cut: -x leaves no member" no_member_left removed/disc
+  check "cut: lsdvd opens the folder made by -x" dvd_reader_opens removed/disc
 fi
 
 echo "# $kind by $tool: $failures failed"
