@@ -87,8 +87,20 @@ volume=$(volume_sectors image.iso)
 check "the image is its whole volume ($volume sectors)" test "$(stat -c %s image.iso)" -eq $((volume * SECTOR_SIZE))
 check "the set is the header and the image, cut at ${#CUTS[@]} places" \
   cmp <(cat $(set_members set/disc)) <(head -c $SET_HEADER_SIZE set/disc.pdi; cat image.iso)
-check "no cut on a sector boundary" \
-  bash -c 'for c; do (((c - 304) % 2048)) || exit 1; done' - "${CUTS[@]}"
+# members_end_at_cuts SETBASE: each member but the last ends at the next
+# cut, none of which falls on a sector boundary.
+members_end_at_cuts() {
+  local end=0 ends=() m c
+  for m in $(set_members "$1"); do
+    end=$((end + $(stat -c %s "$m")))
+    ends+=("$end")
+  done
+  [[ "${ends[*]}" == "${CUTS[*]} $end" ]] || { echo "members end at ${ends[*]}"; return 1; }
+  for c in "${CUTS[@]}"; do
+    (((c - SET_HEADER_SIZE) % SECTOR_SIZE)) || { echo "cut $c on a sector boundary"; return 1; }
+  done
+}
+check "the members end at the cuts, none on a sector boundary" members_end_at_cuts set/disc
 check "the listed directory is not at sector 69" test "$(directory_extent image.iso "$LISTED_DIR")" -ne 69
 check "isoinfo and xorriso agree on $LISTED_DIR" \
   diff <(directory_files image.iso "$LISTED_DIR" | while read -r e n s; do echo "$e $(output_name "$n") $s"; done | sort -k2) \
