@@ -2,7 +2,8 @@
 # Stands in for quarnex to check this harness itself: it does what quarnex
 # is meant to do with a set (list the VIDEO_TS directory or else the root,
 # extract every byte of each file, convert the whole volume, delete the
-# members with -r), but through isoinfo and dd on the joined members.
+# members it needed with -r), but through isoinfo and dd on the joined
+# members.
 #   QUARNEX_PROGRAM=$PWD/reference_quarnex.sh ./run_case.sh dvd genisoimage /tmp/x
 # Every check then passes; a failure is a fault of the harness.
 set -eu
@@ -49,4 +50,18 @@ else
       skip=$((e * SECTOR_SIZE)) count="$s" bs=1M status=none
   done
 fi
-if ((remove)); then rm -f $(set_members "$base"); fi
+# With -r, the members up to the one that holds the last byte needed.
+if ((remove)); then
+  if [[ -n $iso ]]; then
+    last=$((SET_HEADER_SIZE + $(volume_sectors "$image") * SECTOR_SIZE - 1))
+  else
+    last=$(directory_files "$image" "$listed" |
+      awk -v h=$SET_HEADER_SIZE -v z=$SECTOR_SIZE '$3 > 0 { b = h + $1 * z + $3 - 1; if (b > m) m = b } END { print m + 0 }')
+  fi
+  start=0
+  for m in $(set_members "$base"); do
+    size=$(stat -c %s "$m")
+    ((start <= last)) && rm -f "$m"
+    start=$((start + size))
+  done
+fi
