@@ -10,6 +10,7 @@ packages=(
   libarchive-tools xorriso strace time
   libfuse3-dev fuse3
   clang
+  ffmpeg dvdauthor genisoimage lsdvd
 )
 
 missing=()
