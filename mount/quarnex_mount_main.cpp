@@ -124,5 +124,8 @@ int main(int argc, char** argv) {
   state.reader = &reader;
   state.uid = getuid();
   state.gid = getgid();
-  return serve(&state, options, set_name);
+  // The mount's source is named "quarnex:SET", not the set's own path: DVD
+  // software takes a mount source that is a file for the disc device itself,
+  // and would read the first member (header and all) as the disc.
+  return serve(&state, options, "quarnex:" + set_name);
 }

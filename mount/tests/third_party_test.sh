@@ -70,6 +70,32 @@ done
 check "data disc: the mounted .iso is the whole mastered image" cmp data.img m2/data.iso
 check "data disc: bsdtar lists the mounted .iso" sh -c "bsdtar -tf m2/data.iso | grep -q F123457.BIN"
 
+# A DVD-Video with the UDF bridge, mastered as the extraction tests master
+# it and cut at the same odd places: DVD software plays from the folder.
+thirdparty=$(cd "$(dirname "$0")/../../extractor/tests/thirdparty" && pwd)
+source "$thirdparty/iso_facts.sh"
+source "$thirdparty/pdi_set.sh"
+source "$thirdparty/masters.sh"
+mkdir -p "$work/dvd" && cd "$work/dvd" || exit 1
+if master_dvd genisoimage > master.log 2>&1; then
+  write_set image.iso movie "${CUTS[@]}"
+  sums_before=$(stat -c '%n %s %Y' movie.pdi* | sort)
+  mount_set movie.pdi m3 || exit 1
+  check "DVD: the VIDEO_TS folder of the disc" test -d m3/VIDEO_TS
+  for f in disc/VIDEO_TS/*; do
+    check "DVD: $(basename "$f") equals the authored file" cmp "$f" "m3/VIDEO_TS/$(basename "$f")"
+  done
+  check "DVD: the mounted .iso is the whole mastered image" cmp image.iso m3/movie.iso
+  check "DVD: lsdvd opens the mounted folder" sh -c "lsdvd m3 2>&1 | grep -q 'Title: 01'"
+  check "DVD: lsdvd opens the mounted .iso" sh -c "lsdvd m3/movie.iso 2>&1 | grep -q 'Title: 01'"
+  check "DVD: unmount" fusermount3 -u m3
+  unset 'mounted[${#mounted[@]}-1]'
+  check "DVD: the set is untouched (sizes and times)" test "$sums_before" = "$(stat -c '%n %s %Y' movie.pdi* | sort)"
+else
+  check "DVD: mastering with ffmpeg, dvdauthor and genisoimage" sh -c "cat master.log; false"
+fi
+cd "$work" || exit 1
+
 for m in "${mounted[@]}"; do check "unmount $m" fusermount3 -u "$m"; done
 mounted=()
 echo "$failures failed"
