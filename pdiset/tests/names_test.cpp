@@ -8,52 +8,34 @@ namespace {
 
 using namespace pdiset;
 
-TEST(OutputFileName, DropsTheVersionSuffixAsReadersDo) {
+// What a recorded name is written as, and whether that may be written on
+// each system.
+TEST(OutputFileName, WrittenNamesAndWhetherTheyAreSafe) {
   struct Case {
-    const char* recorded;
-    const char* written;
+    std::string recorded, written;
+    bool posix, windows;
   };
   const Case cases[] = {
-      {"VIDEO_TS.IFO;1", "VIDEO_TS.IFO"},
-      {"VTS_01_1.VOB;12", "VTS_01_1.VOB"},
-      {"README.;1", "README"},
-      {"README.", "README"},
-      {"NOVERSION", "NOVERSION"},
-      {"A;B", "A;B"},
-      {"A;", "A;"},
-      {"A;1;2", "A;1"},
-      {"..;1", "."},
-      {";1", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(output_file_name(c.recorded), c.written) << c.recorded;
-}
-
-TEST(OutputFileName, UnsafeNamesAreRefused) {
-  struct Case {
-    std::string name;
-    bool safe_on_posix, safe_on_windows;
-  };
-  const Case cases[] = {
-      {"VIDEO_TS.IFO", true, true},
-      {"...x", true, true},
-      {"", false, false},
-      {".", false, false},
-      {"..", false, false},
-      {"a/b", false, false},
-      {"../x", false, false},
-      {std::string("a\0b", 3), false, false},
-      {"..\\x", true, false},
-      {"C:x", true, false},
-      {"a?b", true, false},
-      {"a*b", true, false},
-      {"a|b", true, false},
-      {"a\"b", true, false},
-      {"a<b>", true, false},
-      {"tab\tname", true, false},
+      // The version suffix goes, as ISO 9660 readers drop it, then a bare dot.
+      {"VIDEO_TS.IFO;1", "VIDEO_TS.IFO", true, true}, {"VTS_01_1.VOB;12", "VTS_01_1.VOB", true, true},
+      {"README.;1", "README", true, true},            {"README.", "README", true, true},
+      {"NOVERSION", "NOVERSION", true, true},         {"A;B", "A;B", true, true},
+      {"A;", "A;", true, true},                       {"A;1;2", "A;1", true, true},
+      {"...x", "...x", true, true},
+      // Names that leave the folder or that no system can hold.
+      {"..;1", ".", false, false}, {";1", "", false, false},   {"..", ".", false, false},
+      {"a/b", "a/b", false, false}, {"../x;1", "../x", false, false},
+      {std::string("a\0b", 3), std::string("a\0b", 3), false, false},
+      // Characters only Windows refuses.
+      {"..\\x;1", "..\\x", true, false}, {"C:x", "C:x", true, false},    {"a?b", "a?b", true, false},
+      {"a*b", "a*b", true, false},         {"a|b;1", "a|b", true, false}, {"a\"b", "a\"b", true, false},
+      {"a<b>", "a<b>", true, false},       {"tab\tname", "tab\tname", true, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(is_safe_output_name(c.name, NameRules::kPosix), c.safe_on_posix) << c.name;
-    EXPECT_EQ(is_safe_output_name(c.name, NameRules::kWindows), c.safe_on_windows) << c.name;
+    std::string written = output_file_name(c.recorded);
+    EXPECT_EQ(written, c.written) << c.recorded;
+    EXPECT_EQ(is_safe_output_name(written, NameRules::kPosix), c.posix) << c.recorded;
+    EXPECT_EQ(is_safe_output_name(written, NameRules::kWindows), c.windows) << c.recorded;
   }
   EXPECT_EQ(printable_name("a\x1b[2Jb\n"), "a?[2Jb?");
 }
