@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth
   libarchive-tools xorriso strace time
-  clang
+  clang libstb-dev python3
 )
 
 missing=()
