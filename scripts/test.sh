@@ -4,7 +4,7 @@
 # the Windows build under Wine (the 32-bit Windows build is compiled and
 # linked only: this kernel cannot run 32-bit programs), the fuzz targets for
 # a short budget and the benchmark's small mode. It changes no tracked file:
-# everything it writes goes into build/.
+# what it writes in the repository goes into build/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
