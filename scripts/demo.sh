@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds quarnex, makes the bundled example image
-# set and lets quarnex list it, extract it into a VIDEO_TS folder and convert
-# it into one .iso.
+# Installs what is missing, builds quarnex, makes an example image set with
+# our own maker and lets quarnex list it, extract it into a VIDEO_TS folder
+# and convert it into one .iso.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

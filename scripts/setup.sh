@@ -9,7 +9,7 @@ packages=(
   wine wine64 xvfb xauth
   libarchive-tools xorriso strace time
   libfuse3-dev fuse3
-  clang
+  clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
 )
 

@@ -8,7 +8,7 @@
 namespace quarnpad {
 
 // temp_folder as the system reports it, normally ending in a backslash;
-// one is added when it is missing. Without a temporary folder the file
+// one is added when it ends in neither a backslash nor a slash. Without a temporary folder the file
 // falls back to the root of drive C:.
 std::string list_file_path(const std::string& temp_folder);
 

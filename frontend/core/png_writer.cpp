@@ -1,64 +1,22 @@
 #include "png_writer.h"
 
+// The encoder is stb's, compiled here only and kept private to this file.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
 namespace quarnpad {
 
 namespace {
 
-void put_u32(std::vector<unsigned char>* out, uint32_t value) {
-  out->push_back(static_cast<unsigned char>(value >> 24));
-  out->push_back(static_cast<unsigned char>(value >> 16));
-  out->push_back(static_cast<unsigned char>(value >> 8));
-  out->push_back(static_cast<unsigned char>(value));
-}
-
-void put_chunk(std::vector<unsigned char>* out, const char* type,
-               const std::vector<unsigned char>& data) {
-  put_u32(out, static_cast<uint32_t>(data.size()));
-  std::size_t type_at = out->size();
-  out->insert(out->end(), type, type + 4);
-  out->insert(out->end(), data.begin(), data.end());
-  put_u32(out, crc32(out->data() + type_at, 4 + data.size()));
-}
-
-// zlib stream of stored blocks, 65535 bytes at most each.
-std::vector<unsigned char> stored_zlib(const std::vector<unsigned char>& raw) {
-  std::vector<unsigned char> z = {0x78, 0x01};
-  std::size_t pos = 0;
-  do {
-    std::size_t n = raw.size() - pos;
-    if (n > 65535) n = 65535;
-    bool last = pos + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<unsigned char>(n));
-    z.push_back(static_cast<unsigned char>(n >> 8));
-    z.push_back(static_cast<unsigned char>(~n));
-    z.push_back(static_cast<unsigned char>(~n >> 8));
-    z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-    pos += n;
-  } while (pos < raw.size());
-  put_u32(&z, adler32(raw.data(), raw.size()));
-  return z;
+void append(void* context, void* data, int size) {
+  auto* out = static_cast<std::vector<unsigned char>*>(context);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  out->insert(out->end(), bytes, bytes + size);
 }
 
 }  // namespace
-
-uint32_t crc32(const unsigned char* data, std::size_t size, uint32_t crc) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-uint32_t adler32(const unsigned char* data, std::size_t size) {
-  uint32_t a = 1, b = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    a = (a + data[i]) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
-}
 
 std::vector<unsigned char> encode_png(int width, int height,
                                       const std::vector<unsigned char>& rgb) {
@@ -66,22 +24,10 @@ std::vector<unsigned char> encode_png(int width, int height,
       rgb.size() != static_cast<std::size_t>(width) * height * 3) {
     return {};
   }
-  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<unsigned char> header;
-  put_u32(&header, static_cast<uint32_t>(width));
-  put_u32(&header, static_cast<uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
-  put_chunk(&out, "IHDR", header);
-
-  std::vector<unsigned char> raw;
-  std::size_t row = static_cast<std::size_t>(width) * 3;
-  raw.reserve((row + 1) * height);
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // filter type none
-    raw.insert(raw.end(), rgb.begin() + y * row, rgb.begin() + (y + 1) * row);
+  std::vector<unsigned char> out;
+  if (!stbi_write_png_to_func(append, &out, width, height, 3, rgb.data(), width * 3)) {
+    return {};
   }
-  put_chunk(&out, "IDAT", stored_zlib(raw));
-  put_chunk(&out, "IEND", {});
   return out;
 }
 

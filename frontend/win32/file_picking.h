@@ -1,5 +1,5 @@
-// Picking single files: the list run behind "Extract &files", the window
-// Form2 that shows the list, and its "&Extract file(s)".
+// Picking single files: the list run behind "Extract &files", whose list
+// Form2 (form2.h) then shows.
 #pragma once
 
 #include "app.h"

@@ -14,8 +14,8 @@ extern const char kForm2Class[];
 // Control identifiers are kFirstControlId + row.
 const int kFirstControlId = 1000;
 
-// Registers both window classes once; window_proc of each gets the App as
-// the creation parameter.
+// Registers one window class unless it is registered already; its windows
+// are made with the App as the creation parameter (see remember_app).
 bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC window_proc);
 
 // Makes the window hidden, with every control of the layout.
