@@ -1,14 +1,6 @@
-# Cross build for 64-bit Windows with MinGW-w64 (the posix thread model,
-# which GoogleTest needs for std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Cross build for 64-bit Windows with MinGW-w64.
+set(mingw_processor x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 # Tests of this build run under Wine, through a wrapper that keeps their
 # output off the pipes Wine's helpers would hold open.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh)
