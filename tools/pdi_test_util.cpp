@@ -99,4 +99,14 @@ std::string without_version(const std::string& identifier) {
   return identifier.substr(0, identifier.find(';'));
 }
 
+pdi_maker::Image write_dvd_set(const std::string& base, int vobs, uint64_t vob_size,
+                               const std::vector<uint64_t>& cuts, std::vector<std::string>* members,
+                               std::string* error) {
+  pdi_maker::ImagePlan plan;
+  plan.files = pdi_maker::dvd_files(vobs, vob_size);
+  pdi_maker::Image image = pdi_maker::build_image(plan);
+  *members = pdi_maker::write_set(image, base, cuts, error);
+  return image;
+}
+
 }  // namespace pdi_test

@@ -52,6 +52,13 @@ struct Directory {
 // Reads the records of the directory of sectors bytes at image sector first.
 Directory read_directory(const pdi_maker::Image& image, uint32_t first, uint32_t sectors);
 
+// A DVD-like image of vobs VOB files of vob_size bytes, saved as the set
+// base.pdi, base.pdi01, ... cut at cuts (see pdi_maker::write_set). Returns
+// the image; *members is empty, with *error set, when writing failed.
+pdi_maker::Image write_dvd_set(const std::string& base, int vobs, uint64_t vob_size,
+                               const std::vector<uint64_t>& cuts, std::vector<std::string>* members,
+                               std::string* error);
+
 // "VTS_01_1.VOB;1" -> "VTS_01_1.VOB", as archive tools show it.
 std::string without_version(const std::string& identifier);
 

@@ -398,11 +398,8 @@ TEST(Hostile, RandomDirectoriesNeverCrashNorGiveWrongBytes) {
 class CommandLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    pdi_maker::ImagePlan spec;
-    spec.files = pdi_maker::dvd_files(1, 5000);
-    image = pdi_maker::build_image(spec);
     std::string error;
-    members = pdi_maker::write_set(image, dir.path + "/disc", {}, &error);
+    image = pdi_test::write_dvd_set(dir.path + "/disc", 1, 5000, {}, &members, &error);
     ASSERT_FALSE(members.empty()) << error;
     mnt = dir.path + "/mnt";
     ASSERT_EQ(mkdir(mnt.c_str(), 0755), 0);

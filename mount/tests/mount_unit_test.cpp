@@ -201,12 +201,9 @@ TEST(MountTree, IsoLength) {
 class GuardedReads : public ::testing::Test {
  protected:
   void SetUp() override {
-    pdi_maker::ImagePlan spec;
-    spec.files = pdi_maker::dvd_files(2, 100000);
-    image = pdi_maker::build_image(spec);
     std::string error;
     // Cuts inside sectors, one member a single byte long.
-    names = pdi_maker::write_set(image, dir.path + "/set", {70000, 1, 130001}, &error);
+    image = pdi_test::write_dvd_set(dir.path + "/set", 2, 100000, {70000, 1, 130001}, &names, &error);
     ASSERT_EQ(names.size(), 4u) << error;
     ASSERT_FALSE(pdiset::ImageSet::open(dir.path + "/set.pdi", &set));
     notes = tmpfile();
