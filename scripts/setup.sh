@@ -9,7 +9,7 @@ packages=(
   wine wine64 xvfb xauth
   libarchive-tools xorriso strace time
   clang
-  dpkg-dev lintian man-db unzip xdotool
+  dpkg-dev genisoimage lintian man-db unzip xdotool
 )
 
 missing=()

@@ -75,6 +75,17 @@ else
   failed=$((failed + 1))
   cat build/bench-small.log
 fi
+# --- packages (cmake/packaging.cmake): made as a user would make them, then
+# checked as installed or unpacked; the Wine server is started anew for it.
+echo
+echo "=== packages: scripts/package.sh, then packaging/test_packages.sh"
+if scripts/package.sh > build/package.log 2>&1 && packaging/test_packages.sh; then
+  passed=$((passed + 1))
+else
+  suites_failed+=(packages)
+  failed=$((failed + 1))
+  tail -n 30 build/package.log
+fi
 # The reliability table is made from this run's fault tests and fuzzing.
 extractor/tests/faults/reliability_table.sh docs/reliability.md build/native/reliability/faults.tsv \
   build/fuzz/results.tsv || true
