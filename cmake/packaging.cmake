@@ -34,6 +34,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUARNEX_MAINTAINER})
   # Dependencies come from the libraries the programs are linked with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  if(TARGET quarnex-mount)
+    # A user mounts through fusermount3, which no library pulls in.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS fuse3)
+  endif()
   file(READ ${QUARNEX_PACKAGING_DIR}/debian/description CPACK_DEBIAN_PACKAGE_DESCRIPTION)
   string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
   # Debian's own files (copyright, changelog) and gzipped manual pages are

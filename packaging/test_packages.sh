@@ -142,6 +142,7 @@ dependencies_computed() {
   [[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "libc6 or libstdc++6 missing"
   if [[ -e $deb_root/usr/bin/quarnex-mount ]]; then
     [[ $depends == *libfuse3* ]] || fail "quarnex-mount is in, libfuse3 is not"
+    [[ $depends =~ (^|, )fuse3([ ,]|$) ]] || fail "quarnex-mount is in, fuse3 (fusermount3) is not"
   else
     [[ $depends != *fuse* ]] || fail "fuse without quarnex-mount"
   fi
