@@ -27,7 +27,8 @@ endforeach()
 
 # The changelog's newest entry must name the version being packaged: a
 # raised version without an entry is stopped here.
-file(STRINGS ${CPACK_QUARNEX_DEBIAN_DIR}/changelog first_line LIMIT_COUNT 1)
+file(READ ${CPACK_QUARNEX_DEBIAN_DIR}/changelog text LIMIT 200)
+string(REGEX MATCH "^[^\n]*" first_line "${text}")
 set(expected "${CPACK_PACKAGE_NAME} (${CPACK_PACKAGE_VERSION}) ")
 string(FIND "${first_line}" "${expected}" at)
 if(NOT at EQUAL 0)
