@@ -30,7 +30,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(QUARNEX_MAINTAINER "the quarnex developers <maintainers@users.noreply.c-seed-382a3e4a.example>"
-    CACHE STRING "Maintainer field of the .deb and of its changelog")
+    CACHE STRING "Maintainer field of the .deb")
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUARNEX_MAINTAINER})
   # Dependencies come from the libraries the programs are linked with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
