@@ -2,8 +2,9 @@
 # Makes the packages people install, into build/packages/:
 #   quarnex_VERSION_amd64.deb       (Debian and Ubuntu)
 #   quarnex-VERSION-win64.zip, quarnex-VERSION-win32.zip  (Windows)
-# Each comes from its own release build without tests (build/package-*),
-# through the install rules and CPack (cmake/packaging.cmake).
+# Installs what is missing first; each package comes from its own release
+# build without tests (build/package-*), through the install rules and CPack
+# (cmake/packaging.cmake).
 # Usage: scripts/package.sh [deb|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,7 @@ package() {  # package DIR [cmake options...]
   grep -E '^CPack: - package: .* generated\.$' "$dir.cpack.log" | sed 's/^CPack: - package: /made /; s/ generated\.$//'
 }
 
+scripts/setup.sh
 mkdir -p "$out"
 if [[ $what == deb || $what == all ]]; then
   # Debian's compiler and linker flags (hardening included); the build type
