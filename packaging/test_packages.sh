@@ -10,6 +10,10 @@ title='QUARNPAD 0.7'
 
 # Started again under xvfb-run: Quarnpad's window must appear on the screen.
 if [[ ${1:-} == --window-appears ]]; then
+  # The windows of a Wine server started earlier without a display (by the
+  # quarnex.exe runs) would never reach this screen: that server ends first.
+  wineserver -k > /dev/null 2>&1
+  wineserver -w > /dev/null 2>&1
   wine "$2" > /dev/null 2>&1 < /dev/null &
   pid=$!
   found=1
