@@ -11,6 +11,7 @@ packages=(
   libfuse3-dev fuse3
   clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
+  dpkg-dev lintian man-db unzip xdotool
 )
 
 missing=()

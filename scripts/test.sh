@@ -80,6 +80,17 @@ else
   failed=$((failed + 1))
   cat build/bench-small.log
 fi
+# --- packages (cmake/packaging.cmake): made as a user would make them, then
+# checked as installed or unpacked; the Wine server is started anew for it.
+echo
+echo "=== packages: scripts/package.sh, then packaging/test_packages.sh"
+if scripts/package.sh > build/package.log 2>&1 && packaging/test_packages.sh; then
+  passed=$((passed + 1))
+else
+  suites_failed+=(packages)
+  failed=$((failed + 1))
+  tail -n 30 build/package.log
+fi
 # The reliability document with this run's table (from its fault tests and
 # fuzzing) goes to build/reliability.md; scripts/update-reliability-table.sh
 # copies the table into docs/reliability.md when it is to be published.
