@@ -277,6 +277,49 @@ TEST_F(Extraction, ExistingOutputIsOverwrittenToItsExactLength) {
   expect_outputs(set, {{name, f.first_sector, f.size}});
 }
 
+// A continuation member shorter than the rest of the split sector it begins
+// with: that sector lies in three members. No file needs it here, so the
+// chain only passes it; the files after it must come out exact, or the run
+// must fail and keep the members that hold their bytes. Never wrong bytes
+// reported as success.
+TEST_F(Extraction, ASectorOverThreeMembers) {
+  pdi_maker::ImagePlan plan;
+  auto add = [&plan](const char* id, uint32_t first, uint64_t size) {
+    pdi_maker::FilePlan f;
+    f.identifier = id;
+    f.first_sector = first;
+    f.size = size;
+    plan.files.push_back(f);
+  };
+  add("A.DAT;1", 99, 2048);
+  add("B.DAT;1", 101, 410);
+  add("C.DAT;1", 103, 5000);
+  // Sector 100: one byte in member 0, 2046 in member 1, the last in member 2
+  // (which also holds the first byte of sector 101).
+  const uint64_t sector100 = kSetHeaderSize + uint64_t{100} * kSectorSize;
+  for (bool remove : {false, true}) {
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    MadeSet set = make_set(plan, dir.path, "set.pdi", {sector100 + 1, 2046, 2});
+    std::vector<FileRun> runs = all_runs(set, "");
+    std::vector<std::string> args = {"set"};
+    if (remove) args.insert(args.begin(), "-r");
+    RunResult r = run(args);
+    SCOPED_TRACE(remove ? "-r" : "no -r");
+    if (r.status == 0) {
+      EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + expect_runs(set, runs).progress);
+      expect_outputs(set, runs);
+    } else {
+      EXPECT_EQ(r.status, 1) << r.err;
+      EXPECT_NE(r.err.find(kPrompt), std::string::npos) << r.err;
+      // Members 2 and 3 hold B.DAT and C.DAT.
+      EXPECT_TRUE(exists(dir / "set.pdi02"));
+      EXPECT_TRUE(exists(dir / "set.pdi03"));
+    }
+    std::swap(dir.path, fresh.path);
+  }
+}
+
 TEST_F(Extraction, LargeRunsPrintADotPerFullStep) {
   pdi_maker::ImagePlan plan;
   pdi_maker::FilePlan f;
