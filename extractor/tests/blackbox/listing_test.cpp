@@ -2,12 +2,14 @@
 // sets, the listing itself and the list file.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <map>
 
 #include "run_program.h"
 #include "set_model.h"
@@ -269,6 +271,125 @@ TEST_F(Listing, FatalEndWaitsForReturnAndASuccessfulRunDoesNot) {
   }
   EXPECT_TRUE(ended) << "a successful run never reads its input";
   EXPECT_EQ(status, 0);
+}
+
+// Every file below folder with its bytes (the captured streams left out).
+std::map<std::string, std::string> snapshot(const std::string& folder, const std::string& rel = "") {
+  std::map<std::string, std::string> files;
+  DIR* d = opendir((folder + "/" + rel).c_str());
+  if (!d) return files;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == ".." || name.compare(0, 4, ".std") == 0) continue;
+    std::string path = rel.empty() ? name : rel + "/" + name;
+    std::map<std::string, std::string> below = snapshot(folder, path);
+    std::string content;
+    if (below.empty() && read_whole_file(folder + "/" + path, &content)) files[path] = content;
+    else files[path + "/"] = "";
+    files.insert(below.begin(), below.end());
+  }
+  closedir(d);
+  return files;
+}
+
+// An empty word for a folder or an image name is refused before the set is
+// opened: the message, the prompt, status 1, nothing written or deleted.
+TEST_F(Listing, EmptyNamesAreRefusedBeforeTheSetIsOpened) {
+  make_set(dvd_plan(), dir.path, "movie.pdi", {300000, 200001});
+  const std::map<std::string, std::string> before = snapshot(dir.path);
+  ASSERT_EQ(before.size(), 3u);
+  const std::string folder = "empty output directory name", image = "empty image name";
+  const struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"-d", "", "movie"}, folder},
+      {{"-r", "-d", "", "movie"}, folder},
+      {{"-m", "", "movie"}, folder},
+      {{"-r", "-m", "", "-v", "movie", "vts_01*"}, folder},
+      {{"-x", ""}, folder},  // -x takes its folder from the set's name
+      {{"-l", "-d", "", "movie"}, folder},
+      {{"-i", "", "movie"}, image},
+      {{"-r", "-i", "", "movie"}, image},
+      {{"-i", "", "-m", "out", "movie"}, image},
+  };
+  for (const Case& c : cases) {
+    RunResult r = run(c.args);
+    std::string shown;
+    for (const std::string& a : c.args) shown += "'" + a + "' ";
+    EXPECT_EQ(r.status, 1) << shown;
+    EXPECT_EQ(r.out, "") << shown;
+    expect_err(r, c.args, c.message + kPrompt);
+    EXPECT_TRUE(snapshot(dir.path) == before) << shown << ": the folder changed";
+  }
+}
+
+// Without a directory that starts with its own record at 69 and without a
+// volume descriptor that leads to one, sector 69 is read all the same and a
+// warning says so.
+TEST_F(Listing, WarningWhenNoDirectoryIsFound) {
+  const std::string warning = "Warning: no ISO 9660 directory found in movie.pdi\n";
+  struct Case {
+    const char* what;
+    bool descriptor;
+    uint32_t directory_sector;
+    bool spoil_own_record;    // the "." record at the directory's start renamed "X"
+    bool root_past_the_set;   // the descriptor's root record points past the set
+    bool warned;
+    bool files_listed;        // the files of the directory of interest are found
+  };
+  const Case cases[] = {
+      {"records at 69 without their own record, no descriptor", false, 69, true, false, true, true},
+      {"nothing at 69, no descriptor", false, 300, false, false, true, false},
+      {"nothing at 69, the descriptor's root past the set", true, 300, false, true, true, false},
+      {"records at 69 without their own record, found through the descriptor", true, 69, true, false, false, true},
+      {"the directory at 300 through the descriptor", true, 300, false, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    pdi_maker::ImagePlan plan = dvd_plan();
+    plan.with_volume_descriptor = c.descriptor;
+    plan.directory_sector = c.directory_sector;
+    // The ten sectors read at 69 are the directory's own, zero past its records.
+    plan.directory_sectors = 10;
+    pdi_maker::Image image = pdi_maker::build_image(plan);
+    uint8_t* directory = &image.metadata[size_t{image.directory_sector} * pdiset::kSectorSize];
+    ASSERT_EQ(directory[32], 1);  // the own record's identifier: one zero byte
+    ASSERT_EQ(directory[33], 0);
+    if (c.spoil_own_record) directory[33] = 'X';
+    if (c.root_past_the_set) {
+      uint8_t* extent = &image.metadata[16 * pdiset::kSectorSize + 156 + 2];
+      const uint32_t far = 5000000;
+      for (int i = 0; i < 4; ++i) extent[i] = extent[7 - i] = static_cast<uint8_t>(far >> (8 * i));
+    }
+    MadeSet set = make_set(image, dir.path, "movie.pdi", {250000});
+    std::string listing = c.files_listed ? expected_listing(set.image) : expected_listing(pdi_maker::Image{});
+    RunResult r = run({"-l", "movie"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, listing);
+    expect_err(r, {"-l", "movie"}, c.warned ? warning : "");
+    r = run({"-m", "out", "movie"});
+    std::string rest;
+    if (c.files_listed) {
+      std::vector<FileRun> runs;
+      for (const pdi_maker::PlacedFile& f : table_files(set.image))
+        runs.push_back({std::string("out") + program_separator() + written_name(f.identifier), f.first_sector, f.size});
+      rest = expect_runs(set, runs).progress;
+      EXPECT_EQ(r.status, 0);
+      for (const FileRun& run : runs) {
+        std::string content;
+        ASSERT_TRUE(read_whole_file(dir / ("out/" + run.path.substr(4)), &content)) << run.path;
+        EXPECT_TRUE(content == expected_output(set.image, run)) << run.path;
+      }
+    } else {
+      rest = std::string("no files found in movie.pdi, exiting.\n") + kPrompt;
+      EXPECT_EQ(r.status, 1);
+    }
+    expect_err(r, {"-m", "out", "movie"}, (c.warned ? warning : "") + rest);
+    std::swap(dir.path, fresh.path);
+  }
 }
 
 }  // namespace

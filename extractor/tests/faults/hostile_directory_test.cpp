@@ -116,7 +116,7 @@ class Hostile : public ::testing::Test {
     } else if (iso == args.end()) {
       for (const Taken& t : taken)
         if (safe_name(written_name(t.name)))
-          runs.push_back({folder + "/" + written_name(t.name), static_cast<int32_t>(t.extent), output_length(t.length)});
+          runs.push_back({folder + "/" + written_name(t.name), static_cast<int32_t>(t.extent), t.length});
       // In the order the program writes them.
       std::stable_sort(runs.begin(), runs.end(),
                        [](const SelectedRun& a, const SelectedRun& b) { return a.first_sector < b.first_sector; });
@@ -135,7 +135,7 @@ class Hostile : public ::testing::Test {
   void expect_file(const std::string& path, int64_t first, uint64_t data_length) {
     std::string content;
     ASSERT_TRUE(read_whole_file(work(path), &content)) << path;
-    EXPECT_TRUE(content == raw->bytes(first, output_length(data_length))) << path << ": " << content.size() << " bytes";
+    EXPECT_TRUE(content == raw->bytes(first, data_length)) << path << ": " << content.size() << " bytes";
   }
   void expect_sound(const Outcome& o) {
     EXPECT_TRUE(o.r.status == 0 || o.r.status == 1) << o.r.err;

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
 #include <random>
 
@@ -18,19 +20,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A DVD-like set of 3 to 8 files with gaps, cut into 2 to 7 members, some
-// cuts on sector boundaries and some inside sectors.
+// A DVD-like set of 3 to 8 files with gaps, of lengths with every kind of
+// partial last sector, cut into 2 to 7 members: some cuts on sector
+// boundaries, some inside sectors, some inside a file's partial last sector
+// (its last byte before the cut, or its last bytes on both sides).
 MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
   pdi_maker::ImagePlan plan;
   plan.seed = static_cast<uint32_t>(rng());
   uint32_t next = 80 + static_cast<uint32_t>(rng() % 10);
   int files = 3 + static_cast<int>(rng() % 6);
+  std::vector<uint64_t> file_ends;  // stream positions
   for (int i = 0; i < files; ++i) {
     pdi_maker::FilePlan f;
     f.identifier = "VTS_01_" + std::to_string(i) + ".VOB;1";
     f.size = rng() % 6 == 0 ? rng() % 3000 : 50000 + rng() % 450000;
+    if (rng() % 4 == 0) f.size = f.size / kSectorSize * kSectorSize + (rng() % 2 ? 1 : kSectorSize - 1);
     f.first_sector = next;
     next += static_cast<uint32_t>((f.size + kSectorSize - 1) / kSectorSize + rng() % 4);
+    if (f.size % kSectorSize != 0) file_ends.push_back(kSetHeaderSize + uint64_t{f.first_sector} * kSectorSize + f.size);
     plan.files.push_back(f);
   }
   uint64_t total = kSetHeaderSize + static_cast<uint64_t>(next) * kSectorSize;
@@ -41,13 +48,41 @@ MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
     uint64_t cut = (total - 200000) / members;
     cut += rng() % 3 == 0 ? (kSectorSize - (used + cut - kSetHeaderSize) % kSectorSize) % kSectorSize
                           : rng() % kSectorSize;  // boundary or inside
-    const uint64_t past_directory = pdiset::kDirectoryOffset + pdiset::kDirectoryReadSize;
-    if (m == 1 && cut < past_directory) cut = past_directory;
+    if (!file_ends.empty() && rng() % 2 == 0) {
+      // Inside the partial last sector of a file that ends beyond this
+      // member's start: at or after its last byte, or before it.
+      uint64_t end = file_ends[rng() % file_ends.size()];
+      uint64_t last_sector = end - 1 - (end - 1 - kSetHeaderSize) % kSectorSize;
+      uint64_t at = rng() % 2 ? end + rng() % (last_sector + kSectorSize - end + 1)
+                              : last_sector + 1 + rng() % (end - last_sector - 1 + 1);
+      if (at > used + 4096) cut = at - used;
+    }
     if (used + cut + 4096 >= total) break;
     cuts.push_back(cut);
     used += cut;
   }
   return make_set(plan, folder, "movie.pdi", cuts);
+}
+
+// Waits until member 0 is gone or the run has ended (without collecting it),
+// at most limit seconds. True when the member went first.
+bool first_member_deleted(const StartedRun& run, const std::string& member, double limit) {
+  auto start = Clock::now();
+  struct stat st;
+  while (std::chrono::duration<double>(Clock::now() - start).count() < limit) {
+    if (lstat(member.c_str(), &st) != 0) return true;
+    siginfo_t info = {};
+    if (waitid(P_PID, static_cast<id_t>(run.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
+      return false;
+    timespec pause = {0, 100000};
+    nanosleep(&pause, nullptr);
+  }
+  return false;
+}
+
+void sleep_for(double seconds) {
+  timespec pause = {static_cast<time_t>(seconds), static_cast<long>((seconds - static_cast<time_t>(seconds)) * 1e9)};
+  nanosleep(&pause, nullptr);
 }
 
 TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
@@ -57,9 +92,11 @@ TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
   auto start = Clock::now();
   int kills = 0, finished = 0, runs = 0, with_members_gone = 0;
   int64_t lost = 0, wrong = 0, changed = 0;
-  // Kills fall anywhere in the first 90% of a typical run: the average time
-  // of the runs seen to finish.
-  double typical = 0.01, total_time = 0;
+  // How long a whole run takes is measured on runs that are never killed
+  // (every eighth round); the runs that happen to end before their kill
+  // are only the shorter ones and would pull the estimate down.
+  double typical = 0.01, measured_time = 0;
+  int measured = 0;
   while (kills < kKills && Clock::now() - start < kBudget) {
     ScratchDir dir;
     MadeSet set = random_set(rng, dir.path);
@@ -91,13 +128,20 @@ TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
         runs_expected = {{"whole.iso", 0, static_cast<uint64_t>(conversion_sectors(set)) * kSectorSize}};
       }
     }
-    double delay = std::uniform_real_distribution<double>(0, 0.9 * typical)(rng);
+    // Kills fall anywhere in the first 90% of a typical run, or, every other
+    // round, some time after the first member was deleted: so that many
+    // kills find members gone however fast or slow the machine is today.
+    const bool measure = runs % 8 == 0;
+    const bool after_deletion = !measure && rng() % 2 == 0;
+    double delay = std::uniform_real_distribution<double>(0, (after_deletion ? 0.5 : 0.9) * typical)(rng);
     auto begun = Clock::now();
     StartedRun started = start_quarnex(dir.path, args);
     ASSERT_GT(started.pid, 0);
-    timespec pause = {static_cast<time_t>(delay), static_cast<long>((delay - static_cast<time_t>(delay)) * 1e9)};
-    nanosleep(&pause, nullptr);
-    kill(started.pid, SIGKILL);
+    if (!measure) {
+      if (after_deletion) first_member_deleted(started, dir / "movie.pdi", 10 * typical + 5);
+      sleep_for(delay);
+      kill(started.pid, SIGKILL);
+    }
     int signal = 0;
     RunResult r = finish_quarnex(started, &signal);
     ++runs;
@@ -105,9 +149,11 @@ TEST(InterruptedRun, KilledAtRandomMomentsLosesNothing) {
       ++kills;
     } else {
       ++finished;
-      total_time += std::chrono::duration<double>(Clock::now() - begun).count();
-      typical = total_time / finished;
       EXPECT_EQ(r.status, 0) << r.err;
+    }
+    if (measure) {
+      measured_time += std::chrono::duration<double>(Clock::now() - begun).count();
+      typical = measured_time / ++measured;
     }
     LossReport loss = losses(set, runs_expected);
     std::vector<bool> left = members_left(set);

@@ -69,7 +69,7 @@ inline std::vector<FileRun> runs_of(const MadeSet& set, const std::string& folde
 
 inline std::vector<SelectedRun> selected(const std::vector<FileRun>& runs) {
   std::vector<SelectedRun> out;
-  for (const FileRun& r : runs) out.push_back({r.path, r.first_sector, output_length(r.data_length)});
+  for (const FileRun& r : runs) out.push_back({r.path, r.first_sector, r.data_length});
   return out;
 }
 

@@ -9,8 +9,13 @@ using pdiset::kSetHeaderSize;
 
 MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts) {
+  return make_set(pdi_maker::build_image(plan), folder, set_name, cuts);
+}
+
+MadeSet make_set(const pdi_maker::Image& image, const std::string& folder,
+                 const std::string& set_name, const std::vector<uint64_t>& cuts) {
   MadeSet set;
-  set.image = pdi_maker::build_image(plan);
+  set.image = image;
   set.folder = folder;
   set.set_name = set_name;
   std::string error;
@@ -33,13 +38,8 @@ std::string member_name(const MadeSet& set, size_t k) {
   return pdiset::member_file_name(set.set_name, static_cast<int>(k));
 }
 
-uint64_t output_length(uint64_t data_length, LengthRule rule) {
-  if (rule == LengthRule::kExactLength) return data_length;
-  return data_length / kSectorSize * kSectorSize;
-}
-
-int64_t extents_shown(uint64_t data_length, LengthRule rule) {
-  return static_cast<int64_t>((output_length(data_length, rule) + kSectorSize - 1) / kSectorSize);
+int64_t extents_shown(uint64_t data_length) {
+  return static_cast<int64_t>((data_length + kSectorSize - 1) / kSectorSize);
 }
 
 namespace {
@@ -75,7 +75,7 @@ int64_t dots_within(uint64_t bytes) { return bytes == 0 ? 0 : static_cast<int64_
 
 }  // namespace
 
-Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs, LengthRule rule) {
+Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs) {
   Members members(set.member_sizes);
   Expected e;
   size_t at = 0;  // the directory was read from member 0
@@ -86,21 +86,11 @@ Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs, Lengt
   for (const FileRun& run : runs) {
     char head[1200];
     snprintf(head, sizeof head, "writing %s (%lld extents) ", run.path.c_str(),
-             static_cast<long long>(extents_shown(run.data_length, rule)));
+             static_cast<long long>(extents_shown(run.data_length)));
     e.progress += head;
+    // Only the bytes of the file are read: a file of no bytes moves nothing.
     uint64_t pos = stream_position(run.first_sector);
-    uint64_t stop = pos + output_length(run.data_length, rule);
-    if (rule == LengthRule::kWholeSectors) {
-      // Even a file of no whole sector moves the chain to the first member
-      // that reaches the file's start.
-      size_t j = at;
-      while (j < members.count() && members.end[j] < pos) ++j;
-      if (j == members.count()) {
-        e.past_the_set = true;
-        break;
-      }
-      reach(j);
-    }
+    uint64_t stop = pos + run.data_length;
     while (pos < stop) {
       size_t j = at;
       while (j < members.count() && members.end[j] <= pos) ++j;
@@ -120,8 +110,8 @@ Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs, Lengt
   return e;
 }
 
-std::string expected_output(const pdi_maker::Image& image, const FileRun& run, LengthRule rule) {
-  std::string bytes(static_cast<size_t>(output_length(run.data_length, rule)), '\0');
+std::string expected_output(const pdi_maker::Image& image, const FileRun& run) {
+  std::string bytes(static_cast<size_t>(run.data_length), '\0');
   if (!bytes.empty())
     pdi_maker::image_bytes(image, static_cast<uint64_t>(run.first_sector) * kSectorSize,
                            reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size());
@@ -144,25 +134,48 @@ std::vector<pdi_maker::PlacedFile> table_files(const pdi_maker::Image& image) {
   return files;
 }
 
-int64_t conversion_sectors(const MadeSet& set, LengthRule rule) {
+namespace {
+
+uint32_t le32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+Conversion expect_conversion(const MadeSet& set) {
   // The file that starts last: the greatest first sector, of several the
   // last in directory order.
   const std::vector<pdi_maker::PlacedFile> files = listed_files(set.image);
   const pdi_maker::PlacedFile* last = nullptr;
   for (const pdi_maker::PlacedFile& f : files)
     if (!last || f.first_sector >= last->first_sector) last = &f;
-  int64_t end = last ? last->first_sector + extents_shown(last->size, rule) : 0;
-  if (rule == LengthRule::kWholeSectors) return end;
+  Conversion c;
+  c.wanted = last ? last->first_sector + extents_shown(last->size) : 0;
+  c.sectors = c.wanted;
   const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
   uint8_t d[84];
   pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
-  if (d[0] == 1 && std::string(reinterpret_cast<char*>(d + 1), 5) == "CD001") {
-    int64_t volume = d[80] | d[81] << 8 | d[82] << 16 | static_cast<int64_t>(d[83]) << 24;
-    end = std::max(end, volume);
-  }
+  if (d[0] != 1 || std::string(reinterpret_cast<char*>(d + 1), 5) != "CD001") return c;
+  c.wanted = std::max<int64_t>(c.wanted, le32(d + 80));
   uint64_t stream = 0;
   for (uint64_t s : set.member_sizes) stream += s;
-  return std::min<int64_t>(end, static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize));
+  int64_t held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
+  c.sectors = std::min(c.wanted, held);
+  return c;
+}
+
+int64_t conversion_sectors(const MadeSet& set) { return expect_conversion(set).sectors; }
+
+std::string Conversion::warning() const {
+  if (!cut_short()) return "";
+  return "Warning: the image set holds " + std::to_string(sectors) + " of the volume's " + std::to_string(wanted) +
+         " sectors\n";
+}
+
+bool starts_with_own_record(const pdi_maker::Image& image, int64_t sector) {
+  uint8_t r[34];
+  pdi_maker::image_bytes(image, static_cast<uint64_t>(sector) * kSectorSize, r, sizeof r);
+  return r[0] >= 34 && r[32] == 1 && r[33] == 0;
 }
 
 std::string expected_listing(const pdi_maker::Image& image) {
@@ -178,8 +191,7 @@ std::string expected_listing(const pdi_maker::Image& image) {
 }
 
 std::string image_sectors(const pdi_maker::Image& image, int64_t first, int64_t count) {
-  return expected_output(image, FileRun{"", first, static_cast<uint64_t>(count) * kSectorSize},
-                         LengthRule::kExactLength);
+  return expected_output(image, FileRun{"", first, static_cast<uint64_t>(count) * kSectorSize});
 }
 
 std::string written_name(const std::string& identifier) {

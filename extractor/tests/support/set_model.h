@@ -21,22 +21,16 @@ struct MadeSet {
 // rest) and records the member sizes. Fails the test on error.
 MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts);
+// The same for an image built already (and perhaps altered by the test).
+MadeSet make_set(const pdi_maker::Image& image, const std::string& folder,
+                 const std::string& set_name, const std::vector<uint64_t>& cuts);
 
 // Member k's file name.
 std::string member_name(const MadeSet& set, size_t k);
 
-// How many bytes of a file the program writes.
-enum class LengthRule {
-  kWholeSectors,  // data_length / 2048 whole sectors; a partial last sector is left out
-  kExactLength,   // data_length bytes, the partial last sector's bytes included
-};
-// The rule of the program under test: the one place to change it.
-const LengthRule kProgramLengthRule = LengthRule::kExactLength;
-
-// The bytes written for a file of data_length bytes.
-uint64_t output_length(uint64_t data_length, LengthRule rule = kProgramLengthRule);
-// The sectors its "writing" line counts: the sectors that hold written bytes.
-int64_t extents_shown(uint64_t data_length, LengthRule rule = kProgramLengthRule);
+// The sectors a file's "writing" line counts: every sector that holds a
+// byte of its data_length bytes (a file is written with exactly those).
+int64_t extents_shown(uint64_t data_length);
 
 // The program copies in steps of 20 MiB, with a dot after each full step
 // that more bytes of the same member follow.
@@ -46,7 +40,7 @@ const int64_t kCopyStep = 20 << 20;
 struct FileRun {
   std::string path;       // as the "writing" line shows it
   int64_t first_sector;
-  uint64_t data_length;   // as recorded; output_length() of it is written
+  uint64_t data_length;   // as recorded; exactly this many bytes are written
 };
 
 struct Expected {
@@ -56,23 +50,34 @@ struct Expected {
 };
 
 // The "writing" lines of runs written in order (sorted by first sector).
-Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs,
-                     LengthRule rule = kProgramLengthRule);
+Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs);
 
 // What an output must hold: the image's bytes of its range.
-std::string expected_output(const pdi_maker::Image& image, const FileRun& run,
-                            LengthRule rule = kProgramLengthRule);
+std::string expected_output(const pdi_maker::Image& image, const FileRun& run);
 
 // The files of the directory that the listing shows, in directory order.
 std::vector<pdi_maker::PlacedFile> listed_files(const pdi_maker::Image& image);
 // The same in table order (by first sector, ties in directory order).
 std::vector<pdi_maker::PlacedFile> table_files(const pdi_maker::Image& image);
 
-// The sectors a conversion writes: from sector 0 to the end of the file that
-// starts last (its sectors as extents_shown counts them); by the exact rule
-// at least the volume size of the primary volume descriptor, at most the
-// whole sectors the set holds.
-int64_t conversion_sectors(const MadeSet& set, LengthRule rule = kProgramLengthRule);
+// What a conversion (-i) covers. wanted: from sector 0 to the larger of the
+// end of the file that starts last (its partial last sector included) and,
+// when sector 16 holds a primary volume descriptor, the volume size recorded
+// there. sectors: wanted, but with a descriptor no more than the whole
+// sectors of the members in set.member_sizes.
+struct Conversion {
+  int64_t sectors = 0;
+  int64_t wanted = 0;
+  bool cut_short() const { return sectors < wanted; }
+  // The warning line before the "writing" line ("" when not cut short).
+  std::string warning() const;
+};
+Conversion expect_conversion(const MadeSet& set);
+int64_t conversion_sectors(const MadeSet& set);
+
+// True when the image bytes at sector begin with a directory's own "."
+// record: a record of at least 34 bytes whose identifier is the single byte 0.
+bool starts_with_own_record(const pdi_maker::Image& image, int64_t sector);
 
 std::string expected_listing(const pdi_maker::Image& image);
 
