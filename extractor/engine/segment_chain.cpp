@@ -92,7 +92,13 @@ void open_next_member(bool hold_left) {
   if (g_engine.member_handle == kNoFile) fatal_system_error(g_engine.member_name.c_str());
   fprintf(stderr, "(%s)", g_engine.member_name.c_str());
   int64_t size = measure_member();
-  g_engine.segment_table.push_back(next_segment(g_engine.segment_table.back(), size));
+  SegmentEntry row = next_segment(g_engine.segment_table.back(), size);
+  // A member that ends before the sector it continues does: that sector
+  // would need a third member, and every sector after it would be looked
+  // for at the wrong place. The run ends as a split-sector read that comes
+  // up short does, before any byte is read from a wrong place.
+  if (size < row.data_offset) fatal_error_number("reading partial extent, second part", 0);
+  g_engine.segment_table.push_back(row);
 }
 
 void close_segment_chain() { leave_current_member(false); }
