@@ -38,7 +38,7 @@ void find_shared_names(const std::vector<const PlannedFile*>& written, std::vect
 }  // namespace
 
 MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int selection_warnings,
-                                      NameRules rules) {
+                                      NameRules rules, bool set_cut_short) {
   MemberDecision decision;
   std::vector<KeepFinding>& findings = decision.findings;
   if (selection_warnings > 0) findings.push_back({KeepReason::kSelectionWarnings, "", ""});
@@ -50,6 +50,7 @@ MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int
   }
   find_overlaps(written, &findings);
   find_shared_names(written, &findings);
+  if (set_cut_short) findings.push_back({KeepReason::kSetCutShort, "", ""});
   decision.may_delete = findings.empty();
   return decision;
 }

@@ -26,6 +26,7 @@ enum class KeepReason {
   kUnsafeName,         // a selected file is skipped: its bytes would be lost
   kOverlap,            // a selected file starts inside an earlier one's run
   kSharedOutputName,   // two selected files are written to one output file
+  kSetCutShort,        // the set ends inside the volume: its last bytes are in no output
 };
 
 struct KeepFinding {
@@ -41,8 +42,9 @@ struct MemberDecision {
 
 // files in ascending first sector. selection_warnings: file words that
 // matched nothing. Unsafe names are judged by rules; overlaps and shared
-// output names only among selected files with safe names.
+// output names only among selected files with safe names. set_cut_short: a
+// conversion stops where the set ends, before the volume does.
 MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int selection_warnings,
-                                      NameRules rules);
+                                      NameRules rules, bool set_cut_short = false);
 
 }  // namespace pdiset

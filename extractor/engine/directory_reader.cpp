@@ -7,6 +7,7 @@
 #include "../diagnostics.h"
 #include "engine_state.h"
 #include "pdiset/image_set.h"
+#include "pdiset/member_rule.h"
 #include "pdiset/volume.h"
 
 void open_image_set() {
@@ -68,9 +69,18 @@ void make_image_entry(const char* iso_name) {
   last.data_length = static_cast<uint32_t>(table.back().byte_length);
   pdiset::ImageExtent extent =
       pdiset::image_extent({last}, g_engine.volume_sectors, g_engine.set_whole_sectors);
-  if (extent.cut_short)
+  if (extent.cut_short) {
     fprintf(stderr, "Warning: the image set holds %lld of the volume's %lld sectors\n",
             static_cast<long long>(extent.sectors), static_cast<long long>(extent.wanted));
+    // The last member's bytes past the whole sectors go into no output: a
+    // set whose missing members may yet turn up keeps every member.
+    pdiset::MemberDecision decision =
+        pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), extent.cut_short);
+    if (g_engine.remove_members && !decision.may_delete) {
+      fputs("cowardly clearing delete source flag\n", stderr);
+      g_engine.remove_members = false;
+    }
+  }
   int32_t sectors = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(extent.sectors, INT32_MAX)));
   table[0].name = iso_name;
   table[0].first_sector = 0;

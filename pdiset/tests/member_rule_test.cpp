@@ -15,6 +15,7 @@ struct Case {
   int warnings;
   NameRules rules;
   std::vector<std::pair<KeepReason, std::string>> findings;  // reason and file concerned
+  bool cut_short = false;
 };
 
 TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
@@ -45,9 +46,11 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
         {KeepReason::kUnsafeName, "/;1"},
         {KeepReason::kOverlap, "a;1"},
         {KeepReason::kSharedOutputName, "a;1"}}},
+      {"a conversion of a set cut short", {{"out.iso", 0, 500, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kSetCutShort, ""}}, true},
   };
   for (const Case& c : cases) {
-    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules);
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, c.cut_short);
     std::vector<std::pair<KeepReason, std::string>> findings;
     for (const pdiset::KeepFinding& f : decision.findings) findings.push_back({f.reason, f.name});
     EXPECT_EQ(findings, c.findings) << c.what;

@@ -296,6 +296,9 @@ TEST_F(RandomSets, ComeOutByteExact) {
       runs.push_back({"image.iso", 0, static_cast<uint64_t>(c.sectors) * kSectorSize});
       warning = c.warning();
       cut_short += c.cut_short();
+      // A set cut short keeps every member: the bytes past its whole
+      // sectors are in no output.
+      if (c.cut_short() && r.remove) warning += "cowardly clearing delete source flag\n";
     } else {
       args = {"-m", "o", "set"};
       for (const pdi_maker::PlacedFile& f : table_files(set.image))
@@ -319,7 +322,8 @@ TEST_F(RandomSets, ComeOutByteExact) {
     EXPECT_EQ(result.err, echo_and_banner(result.word0, args) + warning + e.progress);
     expect_outputs(set, runs);
     for (size_t k = 0; k < set.member_sizes.size(); ++k) {
-      bool gone = r.remove && k <= e.last_member;
+      bool kept = r.conversion && expect_conversion(set).cut_short();
+      bool gone = r.remove && !kept && k <= e.last_member;
       EXPECT_EQ(exists(dir / member_name(set, k)), !gone) << member_name(set, k);
     }
     std::swap(dir.path, fresh.path);
