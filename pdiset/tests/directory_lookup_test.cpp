@@ -19,7 +19,10 @@ struct Image {
   std::vector<unsigned char> bytes = std::vector<unsigned char>(400 * kSectorSize, 0);
   Image() { memset(sector(69), 0x47, 4 * kSectorSize); }
   unsigned char* sector(uint32_t s) { return bytes.data() + int64_t{s} * kSectorSize; }
-  void put(uint32_t s, const Dir& d) { memcpy(sector(s), d.bytes.data(), std::min(d.bytes.size(), bytes.size() - int64_t{s} * kSectorSize)); }
+  void put(uint32_t s, const Dir& d) {
+    size_t room = bytes.size() - size_t{s} * kSectorSize;
+    memcpy(sector(s), d.bytes.data(), std::min(d.bytes.size(), room));
+  }
   void descriptor(uint32_t root_sector, uint32_t root_length, uint32_t volume = 400) {
     pdiset_test::put_volume_descriptor(sector(16), volume, root_sector, root_length, "MOVIE");
   }

@@ -49,14 +49,7 @@ class Extraction : public ::testing::Test {
 
   // Each output file holds exactly the image bytes of its file.
   void expect_outputs(const MadeSet& set, const std::vector<FileRun>& runs) {
-    for (const FileRun& run : runs) {
-      std::string path = run.path;
-      std::replace(path.begin(), path.end(), '\\', '/');
-      std::string content;
-      ASSERT_TRUE(read_whole_file(dir / path, &content)) << path;
-      EXPECT_TRUE(content == expected_output(set.image, run))
-          << path << ": " << content.size() << " bytes";
-    }
+    ::expect_outputs(dir.path, set, runs);
   }
 
   void expect_members(const MadeSet& set, size_t gone_up_to_and_including, bool removed) {

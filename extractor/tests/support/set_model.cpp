@@ -1,5 +1,7 @@
 #include "set_model.h"
 
+#include "run_program.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -202,4 +204,15 @@ std::string written_name(const std::string& identifier) {
     name.erase(semi);
   if (!name.empty() && name.back() == '.') name.pop_back();
   return name;
+}
+
+void expect_outputs(const std::string& folder, const MadeSet& set, const std::vector<FileRun>& runs) {
+  for (const FileRun& run : runs) {
+    std::string path = run.path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string content;
+    ASSERT_TRUE(read_whole_file(folder + "/" + path, &content)) << path;
+    EXPECT_TRUE(content == expected_output(set.image, run))
+        << path << ": " << content.size() << " of " << run.data_length << " bytes";
+  }
 }

@@ -55,6 +55,10 @@ Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs);
 // What an output must hold: the image's bytes of its range.
 std::string expected_output(const pdi_maker::Image& image, const FileRun& run);
 
+// Checks that each output below folder holds exactly the image bytes of
+// its file (paths as the "writing" lines show them, either separator).
+void expect_outputs(const std::string& folder, const MadeSet& set, const std::vector<FileRun>& runs);
+
 // The files of the directory that the listing shows, in directory order.
 std::vector<pdi_maker::PlacedFile> listed_files(const pdi_maker::Image& image);
 // The same in table order (by first sector, ties in directory order).
