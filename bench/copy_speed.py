@@ -128,9 +128,9 @@ class MadeSet:
 
     @property
     def iso_bytes(self):
-        """quarnex copies whole sectors: the .iso ends with the last whole
-        sector of the last file."""
-        return max((sector + size // SECTOR) * SECTOR for sector, _, size in self.files)
+        """The .iso is the whole volume, which the maker's image is from its
+        first sector to its last."""
+        return self.image_bytes // SECTOR * SECTOR
 
 
 def make_set(plan, work, tools):
@@ -176,8 +176,8 @@ def check_output(command, made, out):
             raise Failure(f"{where}: the .iso differs from the image")
     elif command == "quarnex -d":
         for sector, name, size in made.files:
-            path, whole = out / name.removesuffix(";1"), size // SECTOR * SECTOR
-            if path.stat().st_size != whole or not same_bytes(path, made.image, whole, sector * SECTOR):
+            path = out / name.removesuffix(";1")
+            if path.stat().st_size != size or not same_bytes(path, made.image, size, sector * SECTOR):
                 raise Failure(f"{where}: {path.name} differs from the image")
         if len(list(out.iterdir())) != len(made.files):
             raise Failure(f"{where}: not every file was written")
