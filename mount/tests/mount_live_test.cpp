@@ -83,10 +83,10 @@ bool same(const std::vector<MemberState>& a, const std::vector<MemberState>& b) 
 class MountedSet : public ::testing::Test {
  protected:
   void make(int vobs, uint64_t vob_size, const std::vector<uint64_t>& cuts, int directory_sectors = 1) {
-    pdi_maker::ImagePlan spec;
-    spec.files = pdi_maker::dvd_files(vobs, vob_size);
-    spec.directory_sectors = directory_sectors;
-    image = pdi_maker::build_image(spec);
+    pdi_maker::ImagePlan plan;
+    plan.files = pdi_maker::dvd_files(vobs, vob_size);
+    plan.directory_sectors = directory_sectors;
+    image = pdi_maker::build_image(plan);
     std::string error;
     members = pdi_maker::write_set(image, dir.path + "/disc", cuts, &error);
     ASSERT_FALSE(members.empty()) << error;
