@@ -1,5 +1,6 @@
 #include "set_model.h"
 
+#include "pdiset/names.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>
@@ -196,15 +197,9 @@ std::string image_sectors(const pdi_maker::Image& image, int64_t first, int64_t 
   return expected_output(image, FileRun{"", first, static_cast<uint64_t>(count) * kSectorSize});
 }
 
-std::string written_name(const std::string& identifier) {
-  std::string name = identifier;
-  size_t semi = name.rfind(';');
-  if (semi != std::string::npos && semi + 1 < name.size() &&
-      name.find_first_not_of("0123456789", semi + 1) == std::string::npos)
-    name.erase(semi);
-  if (!name.empty() && name.back() == '.') name.pop_back();
-  return name;
-}
+// The naming rule is the library's and is tested there; the runs here check
+// that quarnex writes each file under it.
+std::string written_name(const std::string& identifier) { return pdiset::output_file_name(identifier); }
 
 void expect_outputs(const std::string& folder, const MadeSet& set, const std::vector<FileRun>& runs) {
   for (const FileRun& run : runs) {

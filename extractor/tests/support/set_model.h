@@ -88,5 +88,5 @@ std::string expected_listing(const pdi_maker::Image& image);
 // The image bytes of sectors [first, first + count).
 std::string image_sectors(const pdi_maker::Image& image, int64_t first, int64_t count);
 
-// The identifier less ";N" and a bare final ".".
+// The name quarnex writes a recorded identifier under (the library's rule).
 std::string written_name(const std::string& identifier);
