@@ -85,4 +85,11 @@ void expect_laid_out(const App& app, const FormWindow& form, const FormLayout& l
 
 std::string text_of(HWND window) { return control_text(window); }
 
+void FrontEndTest::open_file_picking(const std::string& list) {
+  script_.run_writes[script_.temp_folder + "pdilist.txt"] = list;
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  SetWindowTextA(form1(form1::Text2), "D:\\out");
+  click(form1(form1::Command5));
+}
+
 }  // namespace quarnpad

@@ -22,6 +22,10 @@ class FrontEndTest : public ::testing::Test {
   HWND form1(int row) const { return app_.form1.controls[row]; }
   HWND form2(int row) const { return app_.form2.controls[row]; }
 
+  // The image E:\a.pdi and the destination D:\out chosen, then "Extract
+  // &files" pressed; the scripted list run leaves list as the list file.
+  void open_file_picking(const std::string& list);
+
   Script script_;
   App app_;
 };

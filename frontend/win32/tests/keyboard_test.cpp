@@ -86,10 +86,7 @@ TEST_F(KeyboardTest, SpaceSetsTheFocusedCheckBox) {
 }
 
 TEST_F(KeyboardTest, Form2TabOrderAndAccessKey) {
-  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
-  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
-  SetWindowTextA(form1(form1::Text2), "D:\\out");
-  click(form1(form1::Command5));
+  open_file_picking("A.IFO;1 2048\r\nB.VOB;1 4096\r\n");
   ASSERT_NE(nullptr, app_.form2.window);
   SetForegroundWindow(app_.form2.window);
   SetFocus(form2(form2::List1));
@@ -104,10 +101,7 @@ TEST_F(KeyboardTest, Form2TabOrderAndAccessKey) {
 // Enter presses "&Extract file(s)" wherever the focus is in Form2; Escape
 // closes Form2 and starts nothing. On the main window both keys do nothing.
 TEST_F(KeyboardTest, Form2EnterExtractsAndEscapeCloses) {
-  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
-  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
-  SetWindowTextA(form1(form1::Text2), "D:\\out");
-  click(form1(form1::Command5));
+  open_file_picking("A.IFO;1 2048\r\nB.VOB;1 4096\r\n");
   ASSERT_NE(nullptr, app_.form2.window);
   SetForegroundWindow(app_.form2.window);
   SendMessageA(form2(form2::List1), LB_SETSEL, TRUE, 1);
@@ -142,10 +136,7 @@ TEST_F(KeyboardTest, Form2EnterExtractsAndEscapeCloses) {
 }
 
 TEST_F(KeyboardTest, Form2ExtractIsTheDefaultButton) {
-  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\n";
-  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
-  SetWindowTextA(form1(form1::Text2), "D:\\out");
-  click(form1(form1::Command5));
+  open_file_picking("A.IFO;1 2048\r\n");
   ASSERT_NE(nullptr, app_.form2.window);
   EXPECT_TRUE(GetWindowLongA(form2(form2::Command2), GWL_STYLE) & BS_DEFPUSHBUTTON);
   EXPECT_FALSE(GetWindowLongA(form1(form1::Command2), GWL_STYLE) & BS_DEFPUSHBUTTON);

@@ -230,10 +230,7 @@ TEST_F(RealDialogsTest, SaveDialogAsksBeforeReplacingAnExistingFile) {
 // "&Extract file(s)" with nothing selected: the real message box, which
 // joins the screenshots.
 TEST_F(RealDialogsTest, NothingSelectedMessageBox) {
-  script_.run_writes[script_.temp_folder + "pdilist.txt"] = "A.IFO;1 2048\r\nB.VOB;1 4096\r\n";
-  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
-  SetWindowTextA(form1(form1::Text2), "D:\\out");
-  click(form1(form1::Command5));
+  open_file_picking("A.IFO;1 2048\r\nB.VOB;1 4096\r\n");
   ASSERT_NE(nullptr, app_.form2.window);
   std::string shown;
   HWND owner = nullptr;
