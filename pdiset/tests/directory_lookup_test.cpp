@@ -26,6 +26,11 @@ struct Image {
   void descriptor(uint32_t root_sector, uint32_t root_length, uint32_t volume = 400) {
     pdiset_test::put_volume_descriptor(sector(16), volume, root_sector, root_length, "MOVIE");
   }
+  // A volume descriptor naming a root of one sector at 20, and that root.
+  void root(const Dir& d) {
+    descriptor(20, kSectorSize);
+    put(20, d);
+  }
 };
 
 Dir directory(uint32_t own, uint32_t parent, std::vector<std::pair<std::string, uint32_t>> files,
@@ -63,46 +68,39 @@ TEST(FindDirectory, ChoosesWhereTheDirectoryIs) {
       {"own record at 69, volume descriptor too",
        [](Image* i) {
          i->put(69, directory(69, 20, {{"A.VOB;1", 100}}));
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 30));
+         i->root(root_with("VIDEO_TS", 30));
        },
        DirectorySource::kSector69, 69, {"A.VOB;1"}},
       {"VIDEO_TS of the root",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 30));
+         i->root(root_with("VIDEO_TS", 30));
          i->put(30, directory(30, 20, {{"VIDEO_TS.IFO;1", 300}, {"VTS_01_1.VOB;1", 310}}));
        },
        DirectorySource::kVolumeDescriptor, 30, {"VIDEO_TS.IFO;1", "VTS_01_1.VOB;1"}},
       {"video_ts in lower case",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("video_ts", 30));
+         i->root(root_with("video_ts", 30));
          i->put(30, directory(30, 20, {{"B;1", 300}}));
        },
        DirectorySource::kVolumeDescriptor, 30, {"B;1"}},
       {"a file named VIDEO_TS is not the directory",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 30, 0));
+         i->root(root_with("VIDEO_TS", 30, 0));
        },
        DirectorySource::kVolumeDescriptor, 20, {"README.TXT;1", "VIDEO_TS"}},
       {"root without VIDEO_TS",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("DATA", 30));
+         i->root(root_with("DATA", 30));
        },
        DirectorySource::kVolumeDescriptor, 20, {"README.TXT;1"}},
       {"VIDEO_TS pointing back at the root",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 20));
+         i->root(root_with("VIDEO_TS", 20));
        },
        DirectorySource::kVolumeDescriptor, 20, {"README.TXT;1"}},
       {"VIDEO_TS past the image's end",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 5000000));
+         i->root(root_with("VIDEO_TS", 5000000));
        },
        DirectorySource::kNotFound, 69, {}},
       {"root past the image's end",
@@ -116,8 +114,7 @@ TEST(FindDirectory, ChoosesWhereTheDirectoryIs) {
        DirectorySource::kVolumeDescriptor, 20, {"README.TXT;1"}},
       {"VIDEO_TS length far past the image",
        [](Image* i) {
-         i->descriptor(20, kSectorSize);
-         i->put(20, root_with("VIDEO_TS", 390, 2, 0xFFFFF800u));
+         i->root(root_with("VIDEO_TS", 390, 2, 0xFFFFF800u));
          i->put(390, directory(390, 20, {{"C;1", 300}}));
        },
        DirectorySource::kVolumeDescriptor, 390, {"C;1"}},
@@ -179,8 +176,7 @@ TEST(FindDirectory, VolumeSizeAndNameComeFromTheDescriptor) {
 
   Image at69;
   at69.put(69, directory(69, 20, {}));
-  at69.descriptor(20, kSectorSize);
-  at69.put(20, root_with("VIDEO_TS", 69));
+  at69.root(root_with("VIDEO_TS", 69));
   pdiset::MemoryImage source69(at69.bytes.data(), static_cast<int64_t>(at69.bytes.size()));
   EXPECT_EQ(pdiset::read_volume_facts(source69).sector69_name, "VIDEO_TS");
 
