@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "iso_record.h"
+
 #include "pdiset/layout.h"
 
 namespace pdi_maker {
@@ -125,28 +127,5 @@ std::string member_name(const std::string& set_name, size_t index);
 // VTS_01_0.BUP;1 and vob_count VOB files of vob_size bytes each (the last one
 // shorter, so that not every size is a multiple of 2048).
 std::vector<FilePlan> dvd_files(int vob_count, uint64_t vob_size);
-
-// One ISO 9660 directory record as written into a directory. The record
-// length and the identifier length byte follow from the identifier unless
-// given, so that tests can write hostile records with the same writer.
-struct RecordPlan {
-  std::string identifier;
-  uint32_t extent = 0;
-  uint32_t data_length = 0;
-  uint8_t flags = 0;
-  int record_length = 0;       // 0: 33 + identifier + padding to an even length
-  int identifier_length = -1;  // -1: the identifier's size
-  // Recording date: years since 1900, month, day, hour, minute, second.
-  uint8_t date[6] = {103, 2, 7, 9, 5, 3};
-};
-
-// 33 + identifier + one padding byte when the identifier's length is even.
-size_t record_length(const std::string& identifier);
-size_t record_length(const RecordPlan& record);
-
-// Writes the record at p: record_length(record) bytes. A record shorter than
-// 33 bytes gets its length byte only; identifier bytes beyond the record are
-// left out. The bytes are not cleared first (padding stays as it was).
-void put_record(uint8_t* p, const RecordPlan& record);
 
 }  // namespace pdi_maker

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "iso_record.h"
 #include "pdiset/layout.h"
 
 namespace pdiset_test {
@@ -18,24 +19,24 @@ struct Dir {
   std::vector<unsigned char> bytes;
   size_t p = 0;
 
-  static void put32(unsigned char* at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
-  }
-  // Appends a record; length 0 means the natural length (33 + name + pad).
+  // Appends a record written by the maker's record writer; length 0 means
+  // the natural length (33 + name + pad). The name is written whole even
+  // where it runs past the record; nothing is written past the buffer.
   size_t add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned flags = 0,
              unsigned length = 0) {
-    unsigned natural = 33 + name.size() + (name.size() % 2 == 0);
-    if (length == 0) length = natural;
-    unsigned char* r = bytes.data() + p;
-    r[0] = static_cast<unsigned char>(length);
-    put32(r + 2, extent);
-    put32(r + 10, data_length);
-    r[18] = 103; r[19] = 2; r[20] = 7; r[21] = 9; r[22] = 5; r[23] = 3;
-    r[25] = static_cast<unsigned char>(flags);
-    r[32] = static_cast<unsigned char>(name.size());
-    memcpy(r + 33, name.data(), std::min<size_t>(name.size(), bytes.size() - p - 33));
+    pdi_maker::RecordPlan r;
+    r.identifier = name;
+    r.extent = extent;
+    r.data_length = data_length;
+    r.flags = static_cast<uint8_t>(flags);
+    r.record_length = static_cast<int>(length);
+    size_t record = pdi_maker::record_length(r);
+    std::vector<unsigned char> written(std::max(record, 33 + name.size()), 0);
+    pdi_maker::put_record(written.data(), r);
+    memcpy(written.data() + 33, name.data(), name.size());
+    memcpy(bytes.data() + p, written.data(), std::min(written.size(), bytes.size() - p));
     size_t at = p;
-    p += length;
+    p += record;
     return at;
   }
   void own_and_parent(uint32_t own_length) {
@@ -54,11 +55,11 @@ inline void put_volume_descriptor(unsigned char* sector, uint32_t volume_sectors
   sector[6] = 1;
   memset(sector + 40, ' ', 32);
   memcpy(sector + 40, volume_id.data(), std::min<size_t>(volume_id.size(), 32));
-  Dir::put32(sector + 80, volume_sectors);
+  pdi_maker::put_le32(sector + 80, volume_sectors);
   unsigned char* root = sector + 156;
   root[0] = 34;
-  Dir::put32(root + 2, root_sector);
-  Dir::put32(root + 10, root_length);
+  pdi_maker::put_le32(root + 2, root_sector);
+  pdi_maker::put_le32(root + 10, root_length);
   root[25] = 2;
   root[32] = 1;
 }
