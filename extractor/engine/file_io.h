@@ -40,10 +40,6 @@ int make_directory(const char* path);
 // True when both names exist and name one and the same file.
 bool same_file(const char* a, const char* b);
 
-// True when c may not appear in a file name written by the program (beyond
-// the directory separator, which is checked by the caller).
-bool is_forbidden_name_char(unsigned char c);
-
 enum CopyResult { kCopyOk, kCopyReadFailed, kCopyWriteFailed };
 
 // Copies count bytes from in's current position to out's current position,

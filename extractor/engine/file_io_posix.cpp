@@ -82,7 +82,6 @@ bool same_file(const char* a, const char* b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool is_forbidden_name_char(unsigned char c) { return c == '/' || c == 0; }
 
 bool file_exists(const char* path) {
   int saved = errno;

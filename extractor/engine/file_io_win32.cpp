@@ -67,15 +67,4 @@ bool same_file(const char* a, const char* b) {
   return same;
 }
 
-// Characters that Windows file names cannot hold, besides the separators.
-bool is_forbidden_name_char(unsigned char c) {
-  if (c < 32) return true;
-  switch (c) {
-    case '/': case '\\': case ':': case '<': case '>': case '"': case '|': case '?': case '*':
-      return true;
-  }
-  return false;
-}
-
-
 bool file_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
