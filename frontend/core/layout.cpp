@@ -25,6 +25,7 @@ const ControlLayout kForm1Controls[form1::kControlCount] = {
      120, 1080, 1455, 615},
     {"Check3", K::kCheckBox, "Minimize quarnex when processing", nullptr, form1::Frame3,
      120, 1920, 1335, 615},
+    {"Label1", K::kLabel, "", nullptr, -1, 120, 120, 4455, 255},
 };
 
 const ControlLayout kForm2Controls[form2::kControlCount] = {

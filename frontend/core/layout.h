@@ -28,7 +28,9 @@ namespace form1 {
 // Rows of the main window, in tab order.
 enum Control {
   Command1, Text1, Frame1, Command2, Command3, Command4, Frame2, Text2, Frame3,
-  Check1, Command5, Command6, Check2, Check3, kControlCount
+  Check1, Command5, Command6, Check2, Check3,
+  Label1,  // how the last run of quarnex went; takes no focus
+  kControlCount
 };
 }  // namespace form1
 

@@ -36,4 +36,22 @@ const char kNothingSelectedMessage[] =
     "No file is selected.\r\nSelect one or more files in the list, then press "
     "\"Extract file(s)\" again.";
 
+std::string partial_delete_question(std::size_t picked, std::size_t listed) {
+  return "Only " + std::to_string(picked) + " of " + std::to_string(listed) +
+         " files are extracted. Deleting the set's members loses the other files. "
+         "Delete them anyway?";
+}
+
+std::string replace_question(const std::string& path) {
+  return path + " already exists.\r\nDo you want to replace it?";
+}
+
+std::string run_failed_message(const std::string& reason) {
+  return "quarnex stopped with an error:\r\n" + reason;
+}
+
+const char kRunningStatus[] = "quarnex is running...";
+const char kDoneStatus[] = "Done: quarnex ended without error.";
+const char kFailedStatus[] = "quarnex stopped with an error.";
+
 }  // namespace quarnpad

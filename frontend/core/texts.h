@@ -1,6 +1,7 @@
 // The program's own captions and messages, in one place.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quarnpad {
@@ -37,5 +38,20 @@ std::string no_list_file_reason(const std::string& list_file);
 
 // "&Extract file(s)" with no entry selected.
 extern const char kNothingSelectedMessage[];
+
+// "&Extract file(s)" with delete set and only picked of listed files chosen.
+std::string partial_delete_question(std::size_t picked, std::size_t listed);
+
+// "&Convert to Iso": the image quarnex will write exists already.
+std::string replace_question(const std::string& path);
+
+// A run that ended with an error: "quarnex stopped with an error:" and the
+// reason on a new line.
+std::string run_failed_message(const std::string& reason);
+
+// The main window's line about the run: under way, ended well, failed.
+extern const char kRunningStatus[];
+extern const char kDoneStatus[];
+extern const char kFailedStatus[];
 
 }  // namespace quarnpad

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common_dialog.h"
+#include "enabling.h"
 #include "platform.h"
 
 namespace quarnpad {
@@ -23,6 +24,8 @@ struct App {
   FormWindow form1;
   FormWindow form2;
   CommonDialog common_dialog1;
+  CommandEnabling enabling;  // what the enabling rules allow
+  bool run_under_way;        // the action buttons wait while it is true
 };
 
 // Fills in everything but the windows, which are made when loaded.

@@ -10,7 +10,7 @@ namespace {
 const DWORD kFileBufferSize = 260;
 }
 
-void show_save(const Platform* platform, HWND owner, CommonDialog* dialog) {
+bool show_save(const Platform* platform, HWND owner, CommonDialog* dialog) {
   std::string filter = dialog_filter(dialog->filter);
   std::vector<char> file(kFileBufferSize, '\0');
   dialog->file_name.copy(file.data(), kFileBufferSize - 1);
@@ -24,9 +24,9 @@ void show_save(const Platform* platform, HWND owner, CommonDialog* dialog) {
   record.nMaxFile = kFileBufferSize;
   // The dialog asks before a name chosen would replace an existing file.
   record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (platform->get_save_file_name(platform->context, &record)) {
-    dialog->file_name = file.data();
-  }
+  if (!platform->get_save_file_name(platform->context, &record)) return false;
+  dialog->file_name = file.data();
+  return true;
 }
 
 }  // namespace quarnpad

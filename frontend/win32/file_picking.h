@@ -11,7 +11,8 @@ namespace quarnpad {
 // "Extract &files": removes the old list file, starts the list run, waits
 // for it to end while the windows stay usable, then loads or shows Form2
 // again. A run that fails or leaves no list file is reported with quarnex's
-// own error line, and Form2 is not opened.
+// own error line, and Form2 is not opened; nor is it when the set's path
+// changed during the run.
 void form1_command5_click(App* app);
 
 }  // namespace quarnpad

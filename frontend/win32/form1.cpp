@@ -12,16 +12,8 @@ namespace quarnpad {
 
 namespace {
 
-CommandEnabling current_enabling(const FormWindow& form) {
-  return CommandEnabling{IsWindowEnabled(form.controls[form1::Command2]) != 0,
-                         IsWindowEnabled(form.controls[form1::Command5]) != 0,
-                         IsWindowEnabled(form.controls[form1::Command6]) != 0};
-}
-
-void set_enabling(const FormWindow& form, CommandEnabling enabling) {
-  EnableWindow(form.controls[form1::Command2], enabling.command2);
-  EnableWindow(form.controls[form1::Command5], enabling.command5);
-  EnableWindow(form.controls[form1::Command6], enabling.command6);
+void enable(HWND button, bool enabled) {
+  if (button != nullptr) EnableWindow(button, enabled);
 }
 
 void on_command(App* app, int id, int code) {
@@ -70,8 +62,11 @@ LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_DESTROY:
       if (ours) {
+        // The main window going ends the program, the file-picking window
+        // with it.
         app->form1 = FormWindow{};
-        if (app->form2.window == nullptr) PostQuitMessage(0);
+        if (app->form2.window != nullptr) DestroyWindow(app->form2.window);
+        PostQuitMessage(0);
       }
       return 0;
     default:
@@ -89,17 +84,33 @@ bool form1_load(App* app) {
 
 void form1_form_load(App* app) {
   const FormWindow& form = app->form1;
-  set_enabling(form, enabling_at_load(current_enabling(form),
-                                      control_text(form.controls[form1::Text1]).empty(),
-                                      control_text(form.controls[form1::Text2]).empty()));
+  app->enabling = enabling_at_load(CommandEnabling{true, true, true},
+                                   control_text(form.controls[form1::Text1]).empty(),
+                                   control_text(form.controls[form1::Text2]).empty());
+  show_enabling(app);
 }
 
 void form1_text1_change(App* app) {
-  set_enabling(app->form1, enabling_after_text1_change(current_enabling(app->form1)));
+  app->enabling = enabling_after_text1_change(app->enabling);
+  show_enabling(app);
+  if (app->form2.window != nullptr) SendMessageA(app->form2.window, WM_CLOSE, 0, 0);
 }
 
 void form1_text2_change(App* app) {
-  set_enabling(app->form1, enabling_after_text2_change(current_enabling(app->form1)));
+  app->enabling = enabling_after_text2_change(app->enabling);
+  show_enabling(app);
+}
+
+void show_enabling(App* app) {
+  bool idle = !app->run_under_way;
+  enable(app->form1.controls[form1::Command2], idle && app->enabling.command2);
+  enable(app->form1.controls[form1::Command5], idle && app->enabling.command5);
+  enable(app->form1.controls[form1::Command6], idle && app->enabling.command6);
+  enable(app->form2.controls[form2::Command2], idle);
+}
+
+void set_status(App* app, const char* text) {
+  set_control_text(app->form1.controls[form1::Label1], text);
 }
 
 void form1_command3_click(App* app) { app->platform->quit(app->platform->context); }

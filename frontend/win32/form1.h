@@ -15,8 +15,17 @@ bool form1_load(App* app);
 // empty.
 void form1_form_load(App* app);
 
+// Text1 change: enables Command6, and closes Form2, whose list belongs to
+// the set named before.
 void form1_text1_change(App* app);
 void form1_text2_change(App* app);
+
+// Puts the enabling on the action buttons: what the rules allow, and none
+// of them (Form2's "&Extract file(s)" included) while a run is under way.
+void show_enabling(App* app);
+
+// The line above the first frame that tells how the last run went.
+void set_status(App* app, const char* text);
 
 // "E&xit": ends the program at once, without a question.
 void form1_command3_click(App* app);

@@ -2,10 +2,12 @@
 
 #include "command_line.h"
 #include "controls.h"
+#include "form1.h"
 #include "form_window.h"
 #include "layout.h"
 #include "list_fields.h"
 #include "name_list.h"
+#include "partial_pick.h"
 #include "run_choice.h"
 #include "runs.h"
 #include "texts.h"
@@ -34,10 +36,7 @@ LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       if (ours) keep_focus_on_activate(&app->form2, wparam);
       return 0;
     case WM_DESTROY:
-      if (ours) {
-        app->form2 = FormWindow{};
-        if (app->form1.window == nullptr) PostQuitMessage(0);
-      }
+      if (ours) app->form2 = FormWindow{};  // the main window alone ends the program
       return 0;
     default:
       return DefWindowProcA(window, message, wparam, lparam);
@@ -67,26 +66,41 @@ void form2_form_load(App* app, const std::string& list) {
 }
 
 void form2_command2_click(App* app) {
+  if (app->run_under_way) return;
+  const Platform* platform = app->platform;
   const FormWindow& main = app->form1;
   const FormWindow& picking = app->form2;
-  RunChoice choice = selected_files_choice(check_value(main.controls[form1::Check1]),
-                                           check_value(main.controls[form1::Check2]),
-                                           check_value(main.controls[form1::Check3]));
   HWND list = picking.controls[form2::List1];
-  if (SendMessageA(list, LB_GETSELCOUNT, 0, 0) <= 0) {
+  LRESULT picked = SendMessageA(list, LB_GETSELCOUNT, 0, 0);
+  if (picked <= 0) {
     // No file words would make quarnex extract every file.
-    const Platform* platform = app->platform;
     platform->message_box(platform->context, picking.window, kNothingSelectedMessage,
                           kMessageTitle, MB_OK | MB_ICONINFORMATION);
     return;
   }
+  // The members hold every file's bytes: deleting them after a partial
+  // pick is asked about, No (the default) extracting without deleting.
+  int check1 = check_value(main.controls[form1::Check1]);
+  LRESULT listed = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  if (deleting_loses_files(check1 != 0, static_cast<std::size_t>(picked),
+                           static_cast<std::size_t>(listed)) &&
+      platform->message_box(
+          platform->context, picking.window,
+          partial_delete_question(static_cast<std::size_t>(picked),
+                                  static_cast<std::size_t>(listed))
+              .c_str(),
+          kMessageTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+    check1 = 0;
+  }
+  RunChoice choice = selected_files_choice(check1, check_value(main.controls[form1::Check2]),
+                                           check_value(main.controls[form1::Check3]));
   set_control_text(picking.controls[form2::Text1],
                    build_name_list(list_entries(list), list_selection(list)));
-  start_quarnex(app, picking.window,
-                compose_selected_run(choice.prefix, control_text(main.controls[form1::Text2]),
-                                     control_text(main.controls[form1::Text1]),
-                                     control_text(picking.controls[form2::Text1])),
-                choice.window, false);
+  run_and_report(app, picking.window,
+                 compose_selected_run(choice.prefix, control_text(main.controls[form1::Text2]),
+                                      control_text(main.controls[form1::Text1]),
+                                      control_text(picking.controls[form2::Text1])),
+                 choice.window);
 }
 
 }  // namespace quarnpad

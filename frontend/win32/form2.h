@@ -20,7 +20,8 @@ bool show_form2(App* app, const std::string& list);
 void form2_form_load(App* app, const std::string& list);
 
 // "&Extract file(s)": one selected-files run for all selected entries; with
-// none selected a message asks for a choice and nothing is started. Enter
+// none selected a message asks for a choice and nothing is started; with
+// delete set and not every file picked, a question comes first. Enter
 // presses it (it is the default button); Escape closes the window.
 void form2_command2_click(App* app);
 

@@ -14,9 +14,9 @@ namespace quarnpad {
 struct StartResult {
   bool started;
   DWORD error;          // the system's error code when not started
-  HANDLE process;       // the list run only; the wait closes it
-  HANDLE error_output;  // the list run only: the file its standard error
-                        // goes to; the wait reads it back and closes it
+  HANDLE process;       // the run to wait for; the wait closes it
+  HANDLE error_output;  // the file its standard error goes to; the wait
+                        // reads it back and closes it
 };
 
 struct RunEnd {
@@ -38,16 +38,19 @@ struct Platform {
 
   // Starts a program from a complete command line (bare program name first)
   // in a new console window shown with show_state (SW_SHOWMAXIMIZED,
-  // SW_SHOWMINIMIZED or SW_SHOWMINNOACTIVE). list_run keeps the process
-  // to be waited for, gives it a standard input with nothing to read (so a
-  // RETURN prompt returns at once) and keeps what it writes on standard
-  // error.
+  // SW_SHOWMINIMIZED or SW_SHOWMINNOACTIVE). The process is kept to be
+  // waited for, gets a standard input with nothing to read (so a RETURN
+  // prompt returns at once and no run is left waiting) and what it writes
+  // on standard error is kept.
   StartResult (*start_program)(void* context, const std::string& command_line,
-                               int show_state, bool list_run);
+                               int show_state);
 
-  // Waits for a list run to end while the windows go on working; hands
-  // back its status and standard error and closes its handles.
+  // Waits for a run to end while the windows go on working; hands back its
+  // status and standard error and closes its handles.
   RunEnd (*wait_for_run)(void* context, const StartResult& run);
+
+  // Whether a file of that name exists.
+  bool (*file_exists)(void* context, const std::string& path);
 
   // Deletes a file; false when it is not there or cannot be deleted.
   bool (*delete_file)(void* context, const std::string& path);

@@ -24,16 +24,19 @@ int message_box(void*, HWND owner, const char* text, const char* caption, UINT t
   return MessageBoxA(owner, text, caption, type);
 }
 
-StartResult start_program(void*, const std::string& command_line, int show_state,
-                          bool list_run) {
-  return start_program_from(own_folder(), command_line, show_state,
-                            list_run ? StartKind::kListRun : StartKind::kLetGo);
+StartResult start_program(void*, const std::string& command_line, int show_state) {
+  return start_program_from(own_folder(), command_line, show_state, StartKind::kWaitedRun);
 }
 
 RunEnd wait_for_run(void*, const StartResult& run) {
   RunEnd end = wait_for_process(run.process);
   end.error_output = read_back_error_output(run.error_output);
   return end;
+}
+
+bool file_exists(void*, const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool delete_file(void*, const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
@@ -63,7 +66,7 @@ void quit(void*) { ExitProcess(0); }
 
 const Platform kSystem = {nullptr,       open_file_name, save_file_name, browse_for_folder,
                           path_from_id_list, free_id_list, message_box,  start_program,
-                          wait_for_run,  delete_file,    temp_folder,    read_text_file,
+                          wait_for_run,  file_exists,    delete_file,    temp_folder,    read_text_file,
                           quit};
 
 }  // namespace

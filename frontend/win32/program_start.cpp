@@ -14,9 +14,9 @@ std::string own_folder() {
 
 namespace {
 
-// The list run's standard input and standard error, inheritable. Its
+// A waited run's standard input and standard error, inheritable. Its
 // standard output is left to its console, which shows the listing.
-struct ListRunStreams {
+struct WaitedRunStreams {
   HANDLE input = INVALID_HANDLE_VALUE;
   HANDLE error = INVALID_HANDLE_VALUE;
 };
@@ -34,7 +34,7 @@ HANDLE temporary_error_file(SECURITY_ATTRIBUTES* inherit) {
                      nullptr);
 }
 
-bool open_list_run_streams(ListRunStreams* streams) {
+bool open_waited_run_streams(WaitedRunStreams* streams) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   streams->input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                OPEN_EXISTING, 0, nullptr);
@@ -63,10 +63,10 @@ StartResult start_program_from(const std::string& folder, const std::string& com
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_state);
-  ListRunStreams streams;
-  bool list_run = kind == StartKind::kListRun;
-  if (list_run) {
-    if (!open_list_run_streams(&streams)) {
+  WaitedRunStreams streams;
+  bool waited = kind == StartKind::kWaitedRun;
+  if (waited) {
+    if (!open_waited_run_streams(&streams)) {
       DWORD error = GetLastError();
       close_handle(&streams.input);
       close_handle(&streams.error);
@@ -79,7 +79,7 @@ StartResult start_program_from(const std::string& folder, const std::string& com
   }
   PROCESS_INFORMATION info = {};
   BOOL created = CreateProcessA(found_beside ? beside.c_str() : nullptr, line.data(), nullptr,
-                                nullptr, list_run ? TRUE : FALSE, CREATE_NEW_CONSOLE, nullptr,
+                                nullptr, waited ? TRUE : FALSE, CREATE_NEW_CONSOLE, nullptr,
                                 nullptr, &startup, &info);
   DWORD error = created ? 0 : GetLastError();
   close_handle(&streams.input);
@@ -92,7 +92,7 @@ StartResult start_program_from(const std::string& folder, const std::string& com
     CloseHandle(info.hProcess);
     info.hProcess = nullptr;
   }
-  return StartResult{true, 0, info.hProcess, list_run ? streams.error : nullptr};
+  return StartResult{true, 0, info.hProcess, waited ? streams.error : nullptr};
 }
 
 std::string system_error_text(DWORD error) {

@@ -14,7 +14,7 @@ std::string own_folder();
 enum class StartKind {
   kLetGo,        // nothing kept; the run uses its console's own streams
   kKeepProcess,  // the process handle is handed back; console streams
-  kListRun,      // the process handle is handed back; standard input is NUL
+  kWaitedRun,    // the process handle is handed back; standard input is NUL
                  // and standard error goes into a temporary file whose
                  // handle is handed back too (it goes away when closed)
 };

@@ -1,4 +1,4 @@
-// Waiting for the list run to end without freezing the windows.
+// Waiting for a run to end without freezing the windows.
 #pragma once
 
 #include "platform.h"

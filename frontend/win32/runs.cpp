@@ -1,8 +1,12 @@
 #include "runs.h"
 
 #include "command_line.h"
+#include "common_dialog.h"
 #include "controls.h"
 #include "drive_root.h"
+#include "error_line.h"
+#include "form1.h"
+#include "iso_name.h"
 #include "layout.h"
 #include "program_start.h"
 #include "texts.h"
@@ -14,38 +18,104 @@ void apply_drive_root_rule(HWND text_box) {
   if (is_drive_root(text)) set_control_text(text_box, apply_drive_root(text));
 }
 
-StartResult start_quarnex(App* app, HWND owner, const std::string& command_line,
-                          StartWindow window, bool list_run) {
+namespace {
+
+void set_run_under_way(App* app, bool under_way) {
+  app->run_under_way = under_way;
+  show_enabling(app);
+}
+
+}  // namespace
+
+RunOutcome run_quarnex(App* app, HWND owner, const std::string& command_line,
+                       StartWindow window) {
   const Platform* platform = app->platform;
-  StartResult result = platform->start_program(platform->context, command_line,
-                                               static_cast<int>(window), list_run);
-  if (!result.started) {
+  set_run_under_way(app, true);
+  set_status(app, kRunningStatus);
+  StartResult started =
+      platform->start_program(platform->context, command_line, static_cast<int>(window));
+  if (!started.started) {
+    set_run_under_way(app, false);
+    set_status(app, "");
     platform->message_box(platform->context, owner,
-                          start_failed_message(system_error_text(result.error)).c_str(),
+                          start_failed_message(system_error_text(started.error)).c_str(),
                           kMessageTitle, MB_OK | MB_ICONERROR);
+    return RunOutcome{false, false, std::string()};
   }
-  return result;
+  RunEnd end = platform->wait_for_run(platform->context, started);
+  set_run_under_way(app, false);
+  if (end.quit) return RunOutcome{false, false, std::string()};
+  RunOutcome outcome = {true, end.exit_code == 0, std::string()};
+  if (!outcome.ok) {
+    outcome.reason = quarnex_error_line(end.error_output);
+    if (outcome.reason.empty()) outcome.reason = exit_status_reason(end.exit_code);
+  }
+  return outcome;
+}
+
+void report_failure(App* app, HWND owner, const std::string& text) {
+  if (owner == nullptr || !IsWindow(owner)) owner = app->form1.window;
+  if (owner != nullptr) {
+    if (IsIconic(owner)) ShowWindow(owner, SW_RESTORE);
+    SetForegroundWindow(owner);
+  }
+  const Platform* platform = app->platform;
+  platform->message_box(platform->context, owner, text.c_str(), kMessageTitle,
+                        MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void run_and_report(App* app, HWND owner, const std::string& command_line,
+                    StartWindow window) {
+  RunOutcome outcome = run_quarnex(app, owner, command_line, window);
+  if (!outcome.ended) return;
+  set_status(app, outcome.ok ? kDoneStatus : kFailedStatus);
+  if (!outcome.ok) report_failure(app, owner, run_failed_message(outcome.reason));
 }
 
 void form1_command2_click(App* app) {
+  if (app->run_under_way) return;
   const FormWindow& form = app->form1;
   apply_drive_root_rule(form.controls[form1::Text2]);
   RunChoice choice = extract_all_choice(check_value(form.controls[form1::Check1]),
                                         check_value(form.controls[form1::Check2]),
                                         check_value(form.controls[form1::Check3]));
-  start_quarnex(app, form.window,
-                compose_run(choice.prefix, control_text(form.controls[form1::Text2]),
-                            control_text(form.controls[form1::Text1])),
-                choice.window, false);
+  run_and_report(app, form.window,
+                 compose_run(choice.prefix, control_text(form.controls[form1::Text2]),
+                             control_text(form.controls[form1::Text1])),
+                 choice.window);
 }
 
+namespace {
+
+// The save dialog until a name is settled: false when the user cancels.
+// A name quarnex writes with ".iso" added is asked about here when that
+// file exists (the dialog itself asks only about the name as typed); No
+// goes back to the dialog, as the dialog's own question does.
+bool choose_iso_name(App* app) {
+  const Platform* platform = app->platform;
+  HWND owner = app->form1.window;
+  while (true) {
+    if (!show_save(platform, owner, &app->common_dialog1)) return false;
+    const std::string& chosen = app->common_dialog1.file_name;
+    std::string written = iso_output_name(chosen);
+    if (written == chosen || !platform->file_exists(platform->context, written)) return true;
+    if (platform->message_box(platform->context, owner, replace_question(written).c_str(),
+                              kMessageTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+        IDYES) {
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
 void form1_command6_click(App* app) {
+  if (app->run_under_way) return;
   const FormWindow& form = app->form1;
   const Platform* platform = app->platform;
   app->common_dialog1.filter = kIsoFilter;
-  show_save(platform, form.window, &app->common_dialog1);
-  // A cancel is not told apart from a choice: the box gets the last name
-  // chosen since the program started, or nothing.
+  // Cancel or Escape ends the action: no question, no run, Text2 as it was.
+  if (!choose_iso_name(app)) return;
   set_control_text(form.controls[form1::Text2], app->common_dialog1.file_name);
   RunChoice choice = convert_choice(check_value(form.controls[form1::Check1]),
                                     check_value(form.controls[form1::Check3]));
@@ -53,10 +123,10 @@ void form1_command6_click(App* app) {
                             MB_YESNO) != IDYES) {
     return;
   }
-  start_quarnex(app, form.window,
-                compose_run(choice.prefix, control_text(form.controls[form1::Text2]),
-                            control_text(form.controls[form1::Text1])),
-                choice.window, false);
+  run_and_report(app, form.window,
+                 compose_run(choice.prefix, control_text(form.controls[form1::Text2]),
+                             control_text(form.controls[form1::Text1])),
+                 choice.window);
 }
 
 }  // namespace quarnpad

@@ -25,8 +25,9 @@ TEST(Layout, TwipsToPixels) {
 TEST(Layout, RowsMatchTheirNames) {
   const char* form1_names[] = {"Command1", "Text1",    "Frame1",   "Command2", "Command3",
                                "Command4", "Frame2",   "Text2",    "Frame3",   "Check1",
-                               "Command5", "Command6", "Check2",   "Check3"};
-  ASSERT_EQ(14, form1_layout().control_count);
+                               "Command5", "Command6", "Check2",   "Check3",
+                               "Label1"};
+  ASSERT_EQ(15, form1_layout().control_count);
   for (int i = 0; i < form1_layout().control_count; ++i) {
     EXPECT_EQ(std::string(form1_names[i]), form1_layout().controls[i].name);
   }
@@ -50,6 +51,7 @@ TEST(Layout, Form1At96Dpi) {
       {form1::Frame3, {104, 208, 113, 185}}, {form1::Check1, {112, 224, 97, 49}},
       {form1::Command5, {240, 304, 65, 41}}, {form1::Command6, {240, 256, 65, 41}},
       {form1::Check2, {112, 280, 97, 41}},   {form1::Check3, {112, 336, 89, 41}},
+      {form1::Label1, {8, 8, 297, 17}},  // above Frame1's caption
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(form1_layout().controls[row.row].name);

@@ -10,6 +10,7 @@
 #include "program_start.h"
 #include "scripted_platform.h"
 #include "screenshot.h"
+#include "texts.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -67,23 +68,18 @@ DWORD WINAPI watchdog(void* process) {
   return 0;
 }
 
-std::vector<HANDLE> g_unkept;  // runs the front end did not keep, for the test to wait on
+int g_starts = 0;  // runs started by the front end
 
-// The real start, watched: every run gets a watchdog, and the runs that
-// the front end lets go are kept here for the test.
-StartResult watched_start(void*, const std::string& command_line, int show_state,
-                          bool list_run) {
-  StartResult result = start_program_from(own_folder(), command_line, show_state,
-                                          list_run ? StartKind::kListRun : StartKind::kKeepProcess);
+// The real start, watched: every run gets a watchdog.
+StartResult watched_start(void*, const std::string& command_line, int show_state) {
+  StartResult result =
+      start_program_from(own_folder(), command_line, show_state, StartKind::kWaitedRun);
   if (!result.started) return result;
+  ++g_starts;
   HANDLE for_watchdog = nullptr;
   DuplicateHandle(GetCurrentProcess(), result.process, GetCurrentProcess(), &for_watchdog, 0,
                   FALSE, DUPLICATE_SAME_ACCESS);
   CloseHandle(CreateThread(nullptr, 0, watchdog, for_watchdog, 0, nullptr));
-  if (!list_run) {
-    g_unkept.push_back(result.process);
-    result.process = nullptr;
-  }
   return result;
 }
 
@@ -159,14 +155,13 @@ TEST(EndToEnd, ListRunFillsForm2AndSelectedFilesAreExtracted) {
   Capture picture = capture_window(app.form2.window);
   save_png(picture, screenshot_folder() + "\\form2_end_to_end.png");
 
-  g_unkept.clear();
+  // The front end waits for the run and tells how it ended.
+  int starts = g_starts;
   SendMessageA(app.form2.controls[form2::Command2], BM_CLICK, 0, 0);
-  ASSERT_EQ(1u, g_unkept.size()) << "no selected-files run was started";
-  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(g_unkept[0], kRunTimeoutMs + 5000));
-  DWORD exit_code = 1;
-  GetExitCodeProcess(g_unkept[0], &exit_code);
-  CloseHandle(g_unkept[0]);
-  EXPECT_EQ(0u, exit_code) << "the selected-files run failed";
+  ASSERT_EQ(starts + 1, g_starts) << "no selected-files run was started";
+  for (const MessageCall& m : script.messages) ADD_FAILURE() << "message box: " << m.text;
+  EXPECT_EQ(kDoneStatus, control_text(app.form1.controls[form1::Label1]))
+      << "the selected-files run failed";
 
   // The two chosen files, whole sectors as the list gives them, and no other.
   std::string ifo = destination + "\\VIDEO_TS.IFO;1";
@@ -281,6 +276,111 @@ TEST(EndToEnd, FailedListRunIsReportedThenAGoodSetShowsOnlyItsFiles) {
   EXPECT_TRUE(has_vob);
   EXPECT_EQ(running_before, quarnex_processes());
   close_app(&app);
+}
+
+// The set copied into a folder of its own, since a run may delete it.
+std::vector<std::string> copy_example_set(const std::string& examples, const std::string& folder) {
+  std::vector<std::string> members;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* suffix : {"", "01", "02", "03", "04", "05"}) {
+    std::string from = examples + "\\example.pdi" + suffix;
+    if (!file_exists(from)) break;
+    std::string to = folder + "\\example.pdi" + suffix;
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) break;
+    members.push_back(to);
+  }
+  return members;
+}
+
+// With the real quarnex: delete after a partial pick asks, and No keeps
+// every member; a cancelled save dialog ends the conversion with nothing
+// run; a failed run with its console minimised is told in a message box
+// with quarnex's own line at once, and no quarnex is left waiting.
+TEST(EndToEnd, PartialDeleteAsksCancelEndsConvertFailureIsTold) {
+  const char* examples_env = std::getenv("QUARNEX_EXAMPLES");
+  ASSERT_TRUE(examples_env != nullptr && *examples_env != '\0') << "QUARNEX_EXAMPLES is not set";
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string work = std::string(temp) + "quarnpad mends " + std::to_string(GetCurrentProcessId());
+  std::vector<std::string> members = copy_example_set(windows_path(examples_env), work);
+  ASSERT_GE(members.size(), 2u) << "the example set could not be copied to " << work;
+  std::string destination = work + "\\out";
+  int running_before = quarnex_processes();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+
+  Script script;
+  init_script(&script);
+  Platform platform = *system_platform();
+  platform.context = &script;
+  platform.get_save_file_name = script.platform.get_save_file_name;
+  platform.message_box = script.platform.message_box;
+  platform.start_program = watched_start;
+  App app;
+  init_app(&app, &platform, GetModuleHandleA(nullptr));
+  ASSERT_TRUE(form1_load(&app));
+  SetWindowTextA(app.form1.controls[form1::Text1], members[0].c_str());
+  SetWindowTextA(app.form1.controls[form1::Text2], destination.c_str());
+  SendMessageA(app.form1.controls[form1::Check1], BM_CLICK, 0, 0);  // delete after processing
+
+  // 1. Only VIDEO_TS.IFO picked: the question comes, No extracts it and
+  // deletes nothing.
+  SendMessageA(app.form1.controls[form1::Command5], BM_CLICK, 0, 0);
+  ASSERT_NE(nullptr, app.form2.window) << "Form2 did not open";
+  HWND list = app.form2.controls[form2::List1];
+  std::vector<std::string> entries = list_entries(list);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].compare(0, 15, "VIDEO_TS.IFO;1 ") == 0) {
+      SendMessageA(list, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    }
+  }
+  ASSERT_EQ(1, SendMessageA(list, LB_GETSELCOUNT, 0, 0));
+  script.message_answers.push_back(IDNO);
+  SendMessageA(app.form2.controls[form2::Command2], BM_CLICK, 0, 0);
+  ASSERT_EQ(1u, script.messages.size());
+  EXPECT_EQ(partial_delete_question(1, entries.size()), script.messages[0].text);
+  EXPECT_EQ(kDoneStatus, control_text(app.form1.controls[form1::Label1]));
+  for (const std::string& member : members) EXPECT_TRUE(file_exists(member)) << member;
+  EXPECT_TRUE(file_exists(destination + "\\VIDEO_TS.IFO") ||
+              file_exists(destination + "\\VIDEO_TS.IFO;1"));
+
+  // 2. "&Convert to Iso", the save dialog cancelled: no question, no run.
+  int starts = g_starts;
+  script.messages.clear();
+  script.save_answers.push_back({false, ""});
+  SendMessageA(app.form1.controls[form1::Command6], BM_CLICK, 0, 0);
+  EXPECT_EQ(1u, script.save_calls.size());
+  EXPECT_TRUE(script.messages.empty());
+  EXPECT_EQ(starts, g_starts);
+  EXPECT_EQ(destination, control_text(app.form1.controls[form1::Text2]));
+
+  // 3. A set that is not there, console minimised: told at once.
+  std::string missing = work + "\\nosuch.pdi";
+  SetWindowTextA(app.form1.controls[form1::Text1], missing.c_str());
+  SendMessageA(app.form1.controls[form1::Check3], BM_CLICK, 0, 0);
+  DWORD started_at = GetTickCount();
+  SendMessageA(app.form1.controls[form1::Command2], BM_CLICK, 0, 0);
+  EXPECT_LT(GetTickCount() - started_at, 60000u) << "the failed run was waited for too long";
+  EXPECT_EQ(starts + 1, g_starts);
+  ASSERT_EQ(1u, script.messages.size());
+  EXPECT_EQ("quarnex stopped with an error:\r\n" + missing + ": No such file or directory",
+            script.messages[0].text);
+  EXPECT_EQ(kFailedStatus, control_text(app.form1.controls[form1::Label1]));
+  EXPECT_EQ(running_before, quarnex_processes()) << "a quarnex was left running";
+  close_app(&app);
+
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((destination + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((destination + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(destination.c_str());
+  for (const std::string& member : members) DeleteFileA(member.c_str());
+  RemoveDirectoryA(work.c_str());
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ TEST_F(FilePickingTest, ListRunThenTheWindowFillsFromTheListFile) {
   EXPECT_EQ("quarnex -gb \"C:\\scripted temp\\pdilist.txt\" \"C:\\dvd\\movie.pdi\"",
             script_.starts[0].command_line);
   EXPECT_EQ(SW_SHOWMINIMIZED, script_.starts[0].show_state);
-  EXPECT_TRUE(script_.starts[0].list_run);
   ASSERT_EQ(1u, script_.waits.size());
   EXPECT_EQ(script_.handed_out[0], script_.waits[0]);  // waited for that very run
   ASSERT_EQ(1u, script_.reads.size());
@@ -86,12 +85,12 @@ TEST_F(FilePickingTest, WorkedExample) {
   EXPECT_EQ("quarnex -v -m \"D:\\out\" \"C:\\dvd\\movie.pdi\" VIDEO_TS.IFO;1 VTS_01_1.VOB;1",
             script_.starts[1].command_line);
   EXPECT_EQ(SW_SHOWMAXIMIZED, script_.starts[1].show_state);
-  EXPECT_FALSE(script_.starts[1].list_run);
   EXPECT_EQ(" VIDEO_TS.IFO;1 VTS_01_1.VOB;1", text_of(form2(form2::Text1)));
   // The window stays open with its selection.
   EXPECT_TRUE(IsWindowVisible(app_.form2.window));
   EXPECT_EQ(2, SendMessageA(form2(form2::List1), LB_GETSELCOUNT, 0, 0));
-  EXPECT_EQ(1u, script_.waits.size());  // the selected-files run is not waited for
+  ASSERT_EQ(2u, script_.waits.size());  // the selected-files run is waited for too
+  EXPECT_EQ(script_.handed_out[1], script_.waits[1]);
 }
 
 TEST_F(FilePickingTest, SelectedFilesCheckBoxes) {
@@ -117,6 +116,7 @@ TEST_F(FilePickingTest, SelectedFilesCheckBoxes) {
     set_check(form1(form1::Check1), row.c1 != 0);
     set_check(form1(form1::Check2), row.c2 != 0);
     set_check(form1(form1::Check3), row.c3 != 0);
+    if (row.c1 != 0) script_.message_answers.push_back(IDYES);  // delete after a partial pick
     click(form2(form2::Command2));
     EXPECT_EQ(std::string(row.prefix) + "\"D:\\out\" \"C:\\dvd\\movie.pdi\" VTS_01_0.IFO;1",
               script_.starts.back().command_line);
@@ -169,12 +169,53 @@ TEST_F(FilePickingTest, ControlsReadAtTheMomentOfUse) {
   select_entries(form2(form2::List1), {0});
   click(form2(form2::Command2));
   EXPECT_EQ("quarnex -m \"E:\" \"E:\\a.pdi\" VIDEO_TS.IFO;1", script_.starts.back().command_line);
-  // Changed after the window opened: the backslash stays, the new image is used.
+  // Changed after the window opened: the backslash stays.
   SetWindowTextA(form1(form1::Text2), "E:\\");
-  SetWindowTextA(form1(form1::Text1), "F:\\other.pdi");
   click(form2(form2::Command2));
-  EXPECT_EQ("quarnex -m \"E:\\\" \"F:\\other.pdi\" VIDEO_TS.IFO;1",
+  EXPECT_EQ("quarnex -m \"E:\\\" \"E:\\a.pdi\" VIDEO_TS.IFO;1",
             script_.starts.back().command_line);
+}
+
+// The window's list belongs to one set: naming another set closes it, also
+// while its own run or the list run goes on, and a list run whose set was
+// renamed meanwhile opens no window.
+TEST_F(FilePickingTest, AnotherSetClosesTheWindow) {
+  struct Row {
+    const char* name;
+    bool during_list_run;
+    bool during_selected_run;
+  };
+  const Row rows[] = {{"after", false, false}, {"during the list run", true, false},
+                      {"during its own run", false, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (app_.form2.window != nullptr) SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
+    script_.during_wait = nullptr;
+    prepare("E:\\a.pdi", "D:\\out");
+    if (row.during_list_run) {
+      script_.during_wait = [&] { SetWindowTextA(form1(form1::Text1), "F:\\b.pdi"); };
+    }
+    click(form1(form1::Command5));
+    if (row.during_list_run) {
+      EXPECT_EQ(nullptr, app_.form2.window);
+      continue;
+    }
+    ASSERT_NE(nullptr, app_.form2.window);
+    select_entries(form2(form2::List1), {0});
+    std::size_t starts = script_.starts.size();
+    if (row.during_selected_run) {
+      script_.during_wait = [&] { SetWindowTextA(form1(form1::Text1), "F:\\b.pdi"); };
+      script_.run_exit_codes.push_back(1);
+      click(form2(form2::Command2));
+      EXPECT_EQ(starts + 1, script_.starts.size());
+      ASSERT_FALSE(script_.messages.empty());  // told over the main window
+      EXPECT_EQ(app_.form1.window, script_.messages.back().owner);
+    } else {
+      SetWindowTextA(form1(form1::Text1), "F:\\b.pdi");
+    }
+    EXPECT_EQ(nullptr, app_.form2.window);
+    EXPECT_NE(nullptr, app_.form1.window);
+  }
 }
 
 TEST_F(FilePickingTest, SecondExtractFilesWhileOpenKeepsTheOldList) {
@@ -317,7 +358,7 @@ TEST_F(FilePickingTest, FailedListRunIsReportedAndNoWindowOpens) {
     ASSERT_EQ(1u, script_.messages.size());
     EXPECT_EQ("The image set could not be listed:\r\n" + row.reason, script_.messages[0].text);
     EXPECT_EQ("Quarnpad", script_.messages[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), script_.messages[0].type);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND), script_.messages[0].type);
     EXPECT_EQ(app_.form1.window, script_.messages[0].owner);
     EXPECT_EQ(nullptr, app_.form2.window);
   }
@@ -376,14 +417,89 @@ TEST_F(FilePickingTest, SelectedRunThatCannotStartIsReportedOverForm2) {
   EXPECT_TRUE(IsWindowVisible(app_.form2.window));
 }
 
-TEST_F(FilePickingTest, ClosingBothWindowsEndsTheProgram) {
+// Delete with only some files picked asks first, No being the default:
+// Yes keeps -r, No (or the box closed) extracts without deleting.
+TEST_F(FilePickingTest, PartialPickWithDeleteAsksFirst) {
+  struct Row {
+    bool delete_set;
+    std::vector<int> picked;
+    int answer;  // 0: no question expected
+    const char* prefix;
+  };
+  const Row rows[] = {
+      {true, {0}, IDNO, "quarnex -m "},         {true, {0, 4}, IDYES, "quarnex -r -m "},
+      {true, {1}, IDCANCEL, "quarnex -m "},     {true, {0, 1, 2, 3, 4}, 0, "quarnex -r -m "},
+      {false, {0}, 0, "quarnex -m "},
+  };
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.delete_set << " " << row.picked.size());
+    script_.messages.clear();
+    set_check(form1(form1::Check1), row.delete_set);
+    SendMessageA(form2(form2::List1), LB_SETSEL, FALSE, -1);
+    select_entries(form2(form2::List1), row.picked);
+    if (row.answer != 0) script_.message_answers.push_back(row.answer);
+    click(form2(form2::Command2));
+    EXPECT_EQ(0u, script_.starts.back().command_line.find(row.prefix))
+        << script_.starts.back().command_line;
+    if (row.answer == 0) {
+      EXPECT_TRUE(script_.messages.empty());
+      continue;
+    }
+    ASSERT_EQ(1u, script_.messages.size());
+    EXPECT_EQ(partial_delete_question(row.picked.size(), 5), script_.messages[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2),
+              script_.messages[0].type);
+    EXPECT_EQ(app_.form2.window, script_.messages[0].owner);
+  }
+}
+
+// While a run is under way the action buttons of both windows wait: they are
+// disabled, their clicks and keys start nothing, and a change of a box does
+// not enable them; afterwards each is as the enabling rules leave it.
+TEST_F(FilePickingTest, ActionButtonsWaitWhileARunIsUnderWay) {
+  prepare("E:\\a.pdi", "D:\\out");
+  click(form1(form1::Command5));
+  const int buttons[] = {form1::Command2, form1::Command5, form1::Command6};
+  std::vector<std::string> seen;
+  script_.during_wait = [&] {
+    std::size_t starts = script_.starts.size();
+    type_text(form1(form1::Text2), "x");  // a change event enables, but not now
+    for (int b : buttons) {
+      seen.push_back(IsWindowEnabled(form1(b)) ? "on" : "off");
+      click(form1(b));
+    }
+    seen.push_back(IsWindowEnabled(form2(form2::Command2)) ? "on" : "off");
+    click(form2(form2::Command2));
+    EXPECT_EQ(starts, script_.starts.size());
+    EXPECT_TRUE(script_.save_calls.empty());
+  };
+  select_entries(form2(form2::List1), {0});
+  click(form2(form2::Command2));  // the selected-files run
+  script_.during_wait = nullptr;
+  EXPECT_EQ((std::vector<std::string>{"off", "off", "off", "off"}), seen);
+  EXPECT_EQ(2u, script_.starts.size());
+  for (int b : buttons) EXPECT_TRUE(IsWindowEnabled(form1(b)));
+  EXPECT_TRUE(IsWindowEnabled(form2(form2::Command2)));
+  EXPECT_EQ(kDoneStatus, text_of(form1(form1::Label1)));
+}
+
+// Closing the main window closes the file-picking window too and ends the
+// program; closing only the file-picking window ends nothing.
+TEST_F(FilePickingTest, ClosingTheMainWindowEndsTheProgram) {
   prepare("E:\\a.pdi", "D:\\out");
   click(form1(form1::Command5));
   drain_messages();
-  SendMessageA(app_.form1.window, WM_CLOSE, 0, 0);
-  MSG msg;
-  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // Form2 still open
   SendMessageA(app_.form2.window, WM_CLOSE, 0, 0);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  click(form1(form1::Command5));
+  HWND picking = app_.form2.window;
+  ASSERT_NE(nullptr, picking);
+  SendMessageA(app_.form1.window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(picking));
+  EXPECT_EQ(nullptr, app_.form2.window);
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 

@@ -3,8 +3,10 @@
 #include "front_end_test.h"
 
 #include "program_start.h"
+#include "texts.h"
 
 #include <string>
+#include <vector>
 
 namespace quarnpad {
 namespace {
@@ -43,7 +45,6 @@ TEST_F(RunsTest, ExtractAllCheckBoxes) {
     EXPECT_EQ(std::string(row.prefix) + "\"D:\\movie\" \"E:\\images\\movie.pdi\"",
               script_.starts.back().command_line);
     EXPECT_EQ(row.show, script_.starts.back().show_state);
-    EXPECT_FALSE(script_.starts.back().list_run);
   }
   EXPECT_EQ(5u, script_.starts.size());
   EXPECT_TRUE(script_.messages.empty());
@@ -113,7 +114,6 @@ TEST_F(RunsTest, SaveDialogAsTheCommonDialogShowsIt) {
   script_.save_answers.push_back({true, "D:\\first.iso"});
   script_.message_answers.push_back(IDNO);
   click(form1(form1::Command6));
-  script_.message_answers.push_back(IDNO);
   click(form1(form1::Command6));  // cancelled
   ASSERT_EQ(2u, script_.save_calls.size());
   for (const FileDialogCall& call : script_.save_calls) {
@@ -159,14 +159,125 @@ TEST_F(RunsTest, Fat32NoStartsNothingButTheBoxShowsTheIsoName) {
             script_.starts[0].command_line);
 }
 
-TEST_F(RunsTest, CancelAtFirstConversionGivesAnEmptyName) {
-  fill("E:\\images\\movie.pdi", "D:\\out");
-  script_.save_answers.push_back({false, ""});
-  script_.message_answers.push_back(IDYES);
-  click(form1(form1::Command6));
-  EXPECT_EQ("", text_of(form1(form1::Text2)));
-  ASSERT_EQ(1u, script_.starts.size());
-  EXPECT_EQ("quarnex -i \"\" \"E:\\images\\movie.pdi\"", script_.starts[0].command_line);
+// The save dialog's outcomes: a cancel ends the action; a name that quarnex
+// writes with ".iso" added is asked about when that file exists, No going
+// back to the dialog; a name as typed is left to the dialog's own question.
+TEST_F(RunsTest, SaveDialogOutcomes) {
+  struct Row {
+    const char* name;
+    std::vector<DialogAnswer> dialog;  // one per showing
+    std::vector<int> answers;          // replace questions, then the FAT32 one
+    std::vector<std::string> asked;    // the paths asked about
+    const char* text2;                 // afterwards
+    const char* iso_word;              // on the command line; nullptr: no run
+  };
+  const Row rows[] = {
+      {"cancel", {{false, ""}}, {}, {}, "D:\\out", nullptr},
+      {"new name", {{true, "D:\\new"}}, {IDYES}, {}, "D:\\new", "D:\\new"},
+      {"typed with .iso", {{true, "D:\\movie.iso"}}, {IDYES}, {}, "D:\\movie.iso",
+       "D:\\movie.iso"},
+      {"replace: yes", {{true, "D:\\movie"}}, {IDYES, IDYES}, {"D:\\movie.iso"}, "D:\\movie",
+       "D:\\movie"},
+      {"replace: no, then cancel", {{true, "D:\\movie"}, {false, ""}}, {IDNO},
+       {"D:\\movie.iso"}, "D:\\out", nullptr},
+      {"replace: no, then another", {{true, "D:\\MOVIE"}, {true, "D:\\other"}},
+       {IDNO, IDYES}, {"D:\\MOVIE.iso"}, "D:\\other", "D:\\other"},
+      {"FAT32: no", {{true, "D:\\new"}}, {IDNO}, {}, "D:\\new", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fill("E:\\a.pdi", "D:\\out");
+    script_.files["D:\\movie.iso"] = "";
+    script_.files["D:\\MOVIE.iso"] = "";
+    script_.messages.clear();
+    script_.starts.clear();
+    script_.save_calls.clear();
+    script_.save_answers.assign(row.dialog.begin(), row.dialog.end());
+    script_.message_answers.assign(row.answers.begin(), row.answers.end());
+    click(form1(form1::Command6));
+    EXPECT_EQ(row.dialog.size(), script_.save_calls.size());
+    std::vector<std::string> asked;
+    bool fat32 = false;
+    for (const MessageCall& m : script_.messages) {
+      if (m.caption == "Warning") {
+        fat32 = true;
+      } else {
+        asked.push_back(m.text.substr(0, m.text.find(" already exists.\r\n")));
+        EXPECT_EQ(replace_question(asked.back()), m.text);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), m.type);
+      }
+    }
+    EXPECT_EQ(row.asked, asked);
+    EXPECT_EQ(row.dialog.back().accept, fat32);  // no question after a cancel
+    EXPECT_EQ(row.text2, text_of(form1(form1::Text2)));
+    if (row.iso_word == nullptr) {
+      EXPECT_TRUE(script_.starts.empty());
+    } else {
+      ASSERT_EQ(1u, script_.starts.size());
+      EXPECT_EQ(std::string("quarnex -i \"") + row.iso_word + "\" \"E:\\a.pdi\"",
+                script_.starts[0].command_line);
+    }
+  }
+}
+
+// Every run is waited for and its end told: well in the status line, a
+// failure in a message box with quarnex's own line (or its status), over a
+// main window brought to the front from the console that had the focus.
+TEST_F(RunsTest, EndOfEachRunIsTold) {
+  struct Row {
+    const char* name;
+    DWORD exit_code;
+    std::string error_output;
+    const char* status;
+    const char* message;  // nullptr: none
+  };
+  const Row rows[] = {
+      {"ends well", 0, "writing D:\\out\\A.VOB (3 extents) .\r\n", kDoneStatus, nullptr},
+      {"fails with a line", 1,
+       "quarnex -m \"D:\\out\" \"E:\\a.pdi\"\r\n\r\nE:\\a.pdi01: No such file or directory\r\n"
+       "\r\n\aHit <RETURN> to continue\r\n",
+       kFailedStatus, "quarnex stopped with an error:\r\nE:\\a.pdi01: No such file or directory"},
+      {"fails without a word", 3, "", kFailedStatus,
+       "quarnex stopped with an error:\r\nquarnex ended with exit status 3."},
+  };
+  HWND console = CreateWindowExA(0, "STATIC", "console", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  for (const Row& row : rows) {
+    for (int command : {form1::Command2, form1::Command6}) {
+      SCOPED_TRACE(testing::Message() << row.name << ", Command" << (command == form1::Command2 ? 2 : 6));
+      fill("E:\\a.pdi", "D:\\out");
+      set_check(form1(form1::Check3), true);  // the console starts minimised
+      script_.messages.clear();
+      if (command == form1::Command6) {
+        script_.save_answers.push_back({true, "D:\\x.iso"});
+        script_.message_answers.push_back(IDYES);
+      }
+      script_.run_exit_codes.push_back(row.exit_code);
+      script_.run_error_outputs.push_back(row.error_output);
+      std::string status_during;
+      script_.during_wait = [&] {
+        status_during = text_of(form1(form1::Label1));
+        SetForegroundWindow(console);
+      };
+      click(form1(command));
+      EXPECT_EQ(kRunningStatus, status_during);
+      EXPECT_EQ(row.status, text_of(form1(form1::Label1)));
+      std::vector<MessageCall> told;
+      for (const MessageCall& m : script_.messages) {
+        if (m.caption == "Quarnpad") told.push_back(m);
+      }
+      if (row.message == nullptr) {
+        EXPECT_TRUE(told.empty());
+        continue;
+      }
+      ASSERT_EQ(1u, told.size());
+      EXPECT_EQ(row.message, told[0].text);
+      EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND), told[0].type);
+      EXPECT_EQ(app_.form1.window, told[0].owner);
+      EXPECT_EQ(app_.form1.window, told[0].foreground);
+    }
+  }
+  DestroyWindow(console);
 }
 
 TEST_F(RunsTest, IsoNameGoesAsTypedAndNoDriveRootRule) {

@@ -87,29 +87,25 @@ void free_id_list(void* context, LPITEMIDLIST list) {
 
 int message_box(void* context, HWND owner, const char* text, const char* caption, UINT type) {
   Script* s = script_of(context);
-  s->messages.push_back(MessageCall{owner, text, caption, type});
+  s->messages.push_back(MessageCall{owner, text, caption, type, GetForegroundWindow()});
   if (s->message_answers.empty()) return IDOK;
   int answer = s->message_answers.front();
   s->message_answers.pop_front();
   return answer;
 }
 
-StartResult start_program(void* context, const std::string& command_line, int show_state,
-                          bool list_run) {
+StartResult start_program(void* context, const std::string& command_line, int show_state) {
   Script* s = script_of(context);
-  s->starts.push_back(StartCall{command_line, show_state, list_run});
+  s->starts.push_back(StartCall{command_line, show_state});
   StartAnswer answer = {true, 0};
   if (!s->start_answers.empty()) {
     answer = s->start_answers.front();
     s->start_answers.pop_front();
   }
   if (!answer.started) return StartResult{false, answer.error, nullptr, nullptr};
-  HANDLE process = nullptr;
-  if (list_run) {
-    // A distinct handle per run, so the tests can tell which one was waited for.
-    process = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x7000 + s->handed_out.size()));
-    s->handed_out.push_back(process);
-  }
+  // A distinct handle per run, so the tests can tell which one was waited for.
+  HANDLE process = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x7000 + s->handed_out.size()));
+  s->handed_out.push_back(process);
   return StartResult{true, 0, process, nullptr};
 }
 
@@ -129,6 +125,10 @@ RunEnd wait_for_run(void* context, const StartResult& run) {
     s->run_error_outputs.pop_front();
   }
   return end;
+}
+
+bool file_exists(void* context, const std::string& path) {
+  return script_of(context)->files.count(path) > 0;
 }
 
 bool delete_file(void* context, const std::string& path) {
@@ -156,7 +156,7 @@ void init_script(Script* script) {
   script->platform = Platform{script,          open_file_name, save_file_name,
                               browse_for_folder, path_from_id_list, free_id_list,
                               message_box,     start_program,  wait_for_run,
-                              delete_file,     temp_folder,    read_text_file,
+                              file_exists,     delete_file,     temp_folder,    read_text_file,
                               quit};
 }
 

@@ -44,12 +44,12 @@ struct MessageCall {
   std::string text;
   std::string caption;
   UINT type;
+  HWND foreground;  // the active window when the box was asked for
 };
 
 struct StartCall {
   std::string command_line;
   int show_state;
-  bool list_run;
 };
 
 struct StartAnswer {
@@ -70,9 +70,10 @@ struct Script {
   std::deque<DWORD> run_exit_codes;
   std::deque<std::string> run_error_outputs;  // standard error of each waited run
   bool quit_during_wait = false;
-  std::function<void()> during_wait;  // runs inside the wait for a list run
+  std::function<void()> during_wait;  // runs inside the wait for a run
   std::string temp_folder = "C:\\scripted temp\\";
-  std::map<std::string, std::string> files;  // what read_text_file finds; delete_file removes
+  std::map<std::string, std::string> files;  // what read_text_file and file_exists find;
+                                             // delete_file removes
   std::map<std::string, std::string> run_writes;  // files a waited run leaves in files
 
   // Records.
