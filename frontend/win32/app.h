@@ -26,6 +26,7 @@ struct App {
   CommonDialog common_dialog1;
   CommandEnabling enabling;  // what the enabling rules allow
   bool run_under_way;        // the action buttons wait while it is true
+  HWND focus_before_run;     // given back when the run has ended
 };
 
 // Fills in everything but the windows, which are made when loaded.

@@ -20,9 +20,17 @@ void apply_drive_root_rule(HWND text_box) {
 
 namespace {
 
+// The button pressed loses the focus when it is disabled; it gets it back
+// afterwards, so that the keyboard goes on where the user left it.
 void set_run_under_way(App* app, bool under_way) {
+  if (under_way) app->focus_before_run = GetFocus();
   app->run_under_way = under_way;
   show_enabling(app);
+  HWND before = app->focus_before_run;
+  if (!under_way && GetFocus() == nullptr && before != nullptr && IsWindow(before) &&
+      IsWindowEnabled(before)) {
+    SetFocus(before);
+  }
 }
 
 }  // namespace
@@ -53,15 +61,48 @@ RunOutcome run_quarnex(App* app, HWND owner, const std::string& command_line,
   return outcome;
 }
 
+namespace {
+
+// The console window of a run outlives its process by a moment. One shown
+// minimised and activated takes the foreground with it when it goes, after
+// the message box is up, and under Wine no window then gets the keyboard
+// until one is clicked. While the box is shown a timer gives it the
+// foreground back whenever no window has it.
+HWND g_box_owner = nullptr;
+
+BOOL CALLBACK find_box(HWND window, LPARAM found) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof(name));
+  if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
+      GetWindow(window, GW_OWNER) != g_box_owner) {
+    return TRUE;
+  }
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK keep_box_in_front(HWND, UINT, UINT_PTR, DWORD) {
+  if (GetForegroundWindow() != nullptr) return;
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), find_box, reinterpret_cast<LPARAM>(&box));
+  if (box != nullptr) SetForegroundWindow(box);
+}
+
+}  // namespace
+
 void report_failure(App* app, HWND owner, const std::string& text) {
   if (owner == nullptr || !IsWindow(owner)) owner = app->form1.window;
   if (owner != nullptr) {
     if (IsIconic(owner)) ShowWindow(owner, SW_RESTORE);
     SetForegroundWindow(owner);
   }
+  g_box_owner = owner;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, keep_box_in_front);
   const Platform* platform = app->platform;
   platform->message_box(platform->context, owner, text.c_str(), kMessageTitle,
                         MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  if (timer != 0) KillTimer(nullptr, timer);
+  g_box_owner = nullptr;
 }
 
 void run_and_report(App* app, HWND owner, const std::string& command_line,

@@ -465,7 +465,7 @@ TEST_F(FilePickingTest, ActionButtonsWaitWhileARunIsUnderWay) {
   std::vector<std::string> seen;
   script_.during_wait = [&] {
     std::size_t starts = script_.starts.size();
-    type_text(form1(form1::Text2), "x");  // a change event enables, but not now
+    SetWindowTextA(form1(form1::Text2), "D:\\other");  // a change event enables, but not now
     for (int b : buttons) {
       seen.push_back(IsWindowEnabled(form1(b)) ? "on" : "off");
       click(form1(b));
@@ -476,8 +476,11 @@ TEST_F(FilePickingTest, ActionButtonsWaitWhileARunIsUnderWay) {
     EXPECT_TRUE(script_.save_calls.empty());
   };
   select_entries(form2(form2::List1), {0});
+  SetForegroundWindow(app_.form2.window);
+  SetFocus(form2(form2::Command2));
   click(form2(form2::Command2));  // the selected-files run
   script_.during_wait = nullptr;
+  EXPECT_EQ(form2(form2::Command2), GetFocus());  // the focus is given back
   EXPECT_EQ((std::vector<std::string>{"off", "off", "off", "off"}), seen);
   EXPECT_EQ(2u, script_.starts.size());
   for (int b : buttons) EXPECT_TRUE(IsWindowEnabled(form1(b)));
