@@ -1,6 +1,6 @@
 #include "mount_options.h"
 
-#include "pdiset/names.h"
+#include "pdiset/layout.h"
 
 namespace quarnex_mount {
 
@@ -48,11 +48,9 @@ std::string parse_mount_options(int argc, const char* const* argv, MountOptions*
   if (operands.size() > 2) return "unexpected argument " + operands[2];
   if (operands[0].empty()) return "empty image set name";
   if (operands[1].empty()) return "empty mount point name";
-  o->set_name = operands[0];
-  const std::string extension = ".pdi";
-  if (o->set_name.size() < extension.size() ||
-      !pdiset::equal_ignoring_ascii_case(o->set_name.substr(o->set_name.size() - extension.size()), extension))
-    o->set_name += extension;
+  // Any member of a set names the set; any other name is the set's name
+  // without its ".pdi".
+  if (pdiset::member_index(operands[0], &o->set_name) < 0) o->set_name = operands[0] + ".pdi";
   o->mount_point = operands[1];
   return "";
 }

@@ -38,7 +38,8 @@ TEST(MountOptions, WordsAndWhatTheyGive) {
       {{"movie", "m"}, "movie.pdi", "m", false, false, {}},
       {{"movie.pdi", "m"}, "movie.pdi", "m", false, false, {}},
       {{"MOVIE.PDI", "m"}, "MOVIE.PDI", "m", false, false, {}},
-      {{"dir/x.pdi01", "m"}, "dir/x.pdi01.pdi", "m", false, false, {}},
+      {{"dir/x.pdi01", "m"}, "dir/x.pdi", "m", false, false, {}},  // a member names its set
+      {{"x.pdi1", "m"}, "x.pdi1.pdi", "m", false, false, {}},
       {{"-f", "a", "b"}, "a.pdi", "b", true, false, {}},
       {{"a", "-d", "b"}, "a.pdi", "b", true, true, {}},
       {{"-o", "allow_other,ro", "a", "b", "-oauto_unmount"}, "a.pdi", "b", false, false,
