@@ -6,7 +6,8 @@ namespace quarnex_mount {
 
 const char kUsage[] =
     "usage: quarnex-mount [options] SET[.pdi] MOUNTPOINT\n"
-    "Shows the .pdi image set SET as a read-only folder: SET.iso and the files of its directory.\n"
+    "Shows the .pdi image set SET (or the set of any of its members) as a read-only folder:\n"
+    "the disc's whole tree, and SET.iso, the whole image.\n"
     "\n"
     "  -f             stay in the foreground\n"
     "  -d             debug: print every FUSE request (implies -f)\n"

@@ -63,9 +63,9 @@ tail -c +$((cut1 + 1)) stream | head -c $((cut2 - cut1)) > data.pdi01
 tail -c +$((cut2 + 1)) stream > data.pdi02
 rm stream
 mount_set data m2 || exit 1
-check "data disc: the root's files in a folder named after the volume" test -d m2/ODD_SIZES
+check "data disc: the root's files at the mount's root" test -f m2/F0.BIN
 for f in disc/*; do
-  check "data disc: $(basename "$f") equals the original" cmp "$f" "m2/ODD_SIZES/$(basename "$f")"
+  check "data disc: $(basename "$f") equals the original" cmp "$f" "m2/$(basename "$f")"
 done
 check "data disc: the mounted .iso is the whole mastered image" cmp data.img m2/data.iso
 check "data disc: bsdtar lists the mounted .iso" sh -c "bsdtar -tf m2/data.iso | grep -q F123457.BIN"
