@@ -27,17 +27,46 @@ cmake --build "$build" -j "$(nproc)" > "$build/build.log" 2>&1 || { cat "$build/
 
 rm -rf "$build/seeds"
 "$build/make_fuzz_seeds" "$build/seeds" || exit 1
+# UDF seeds: small volumes from the mastering tools, packed as the target
+# reads them (a u32 sector count, then each sector that is not all zeros
+# after its u32 number).
+udf_work=$build/seeds/udf_work
+mkdir -p "$build/seeds/udf_tree" "$udf_work/tree/folder/inner"
+echo "a file" > "$udf_work/tree/folder/inner/Long name, ünïcode.txt"
+head -c 5000 /dev/zero | tr '\0' x > "$udf_work/tree/five_thousand"
+mkudffs --media-type=hd --udfrev=2.01 -b 2048 "$udf_work/hd.udf" 300 > /dev/null 2>&1
+mkudffs --media-type=hd --udfrev=1.02 --ad=long --noefe -b 2048 "$udf_work/long.udf" 300 > /dev/null 2>&1
+mkudffs --media-type=bdr --udfrev=2.50 -b 2048 "$udf_work/bdr.udf" 400 > /dev/null 2>&1
+mkudffs --media-type=cdrw --udfrev=1.50 -b 2048 "$udf_work/sparable.udf" 2000 > /dev/null 2>&1
+genisoimage -quiet -udf -no-pad -o "$udf_work/bridge.iso" "$udf_work/tree" 2> /dev/null
+python3 - "$udf_work" "$build/seeds/udf_tree" << 'EOF_PACK' || exit 1
+import os, struct, sys
+work, out = sys.argv[1], sys.argv[2]
+for name in sorted(os.listdir(work)):
+    path = os.path.join(work, name)
+    if not os.path.isfile(path):
+        continue
+    data = open(path, "rb").read()
+    count = len(data) // 2048
+    packed = [struct.pack("<I", count)]
+    for i in range(count):
+        sector = data[i * 2048:(i + 1) * 2048]
+        if any(sector):
+            packed.append(struct.pack("<I", i) + sector)
+    open(os.path.join(out, name), "wb").write(b"".join(packed))
+EOF_PACK
 
 declare -A options=(
   [directory_image]="-max_len=164144 -rss_limit_mb=4096 -close_fd_mask=2"
   [command_line]="-max_len=512 -dict=$here/command_line.dict"
   [image_set_reader]="-max_len=200000"
   [extraction_plan]="-max_len=256"
+  [udf_tree]="-max_len=300000"
 )
 results=$build/results.tsv
 : > "$results"
 failed=0
-for target in directory_image command_line image_set_reader extraction_plan; do
+for target in directory_image command_line image_set_reader extraction_plan udf_tree; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus" "$build/artifacts"
   log=$build/$target.log

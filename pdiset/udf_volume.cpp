@@ -70,8 +70,10 @@ std::optional<Failure> Volume::open(const ImageSource& image, std::unique_ptr<Vo
   std::unique_ptr<Volume> v(new Volume(image));
   std::vector<unsigned char> anchor;
   int64_t spanned = 0;
-  for (int64_t sector : {int64_t{256}, sectors - 1, sectors - 257}) {
-    if (sector < 256) continue;
+  // Small volumes have only the anchor in their last sector.
+  const int64_t candidates[] = {256, sectors - 1, sectors - 257};
+  for (int64_t sector : candidates) {
+    if (sector < 0) continue;
     bool there = false;
     if (auto failure = read_sector(image, sector, block, &there)) return failure;
     if (!there || !has_tag(block, kBlockSize, kAnchor, static_cast<uint32_t>(sector))) continue;
