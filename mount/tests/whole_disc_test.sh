@@ -58,10 +58,10 @@ master_udf_only() {
   master_udf_bridge || return 1
   local s
   for ((s = 16; s < 32; s++)); do
-    [[ $(dd if=image.iso bs=1 skip=$((s * 2048 + 1)) count=5 status=none) == CD001 ]] &&
+    dd if=image.iso bs=1 skip=$((s * 2048 + 1)) count=5 status=none | grep -q CD001 &&
       dd if=/dev/zero of=image.iso bs=2048 seek=$s count=1 conv=notrunc status=none
   done
-  ! bsdtar -tf image.iso > /dev/null 2>&1 || { echo "bsdtar still reads an ISO 9660 tree"; return 1; }
+  [[ -z $(bsdtar -tf image.iso 2> /dev/null) ]] || { echo "bsdtar still reads an ISO 9660 tree"; return 1; }
 }
 master_deep_rr() {
   make_tree src && mkdir -p src/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11 &&
@@ -80,8 +80,11 @@ master_big() {
   done
   xorriso -as mkisofs -quiet -iso-level 3 -V BIG -o image.iso src 2> xorriso.log && fallocate -d image.iso
 }
+# mkudffs writes UDF 2.50 for write-once media only: the image ends with
+# its virtual allocation table, as a closed disc does.
 master_empty_udf250() {
-  truncate -s 16M image.iso && mkudffs --media-type=bdr --udfrev=0x0250 --label=EMPTY image.iso > mkudffs.log
+  truncate -s 16M image.iso && mkudffs --media-type=bdr --udfrev=0x0250 --label=EMPTY image.iso > mkudffs.log &&
+    truncate -s $((($(sed -n 's/^vatblock=//p' mkudffs.log) + 1) * 2048)) image.iso
 }
 
 # cut_set IMAGE BASE: NAME.pdi, NAME.pdi01, ... cut inside the volume
