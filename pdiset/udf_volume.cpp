@@ -412,12 +412,10 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
     } else {
       if (b >= map.vat_count) return std::nullopt;
       unsigned char entry[4];
-      if (auto failure = read_file_bytes(map.file, map.vat_first + 4 * b, 4, entry, bad)) return failure;
+      bool unreadable = false;
+      if (auto failure = read_file_bytes(map.file, map.vat_first + 4 * b, 4, entry, &unreadable)) return failure;
       const Map& plain = maps_[map.physical];
-      if (*bad || le32(entry) >= plain.length) {
-        *bad = true;
-        return std::nullopt;
-      }
+      if (unreadable || le32(entry) >= plain.length) return std::nullopt;
       sector = plain.start + le32(entry);
     }
     if (!take(sector * kBlockSize, kBlockSize)) return std::nullopt;
@@ -498,11 +496,9 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
     if (type == 3) {
       // The descriptors go on in an allocation extent descriptor.
       if (++continuations > kMaxContinuations) return std::nullopt;
-      if (auto failure = read_block(address, block, bad)) return failure;
-      if (*bad || !has_tag(block, kBlockSize, kAllocationExtent, address.block)) {
-        *bad = true;
-        return std::nullopt;
-      }
+      bool unreadable = false;
+      if (auto failure = read_block(address, block, &unreadable)) return failure;
+      if (unreadable || !has_tag(block, kBlockSize, kAllocationExtent, address.block)) return std::nullopt;
       uint32_t count = le32(block + 20);
       if (count > kBlockSize - 24 || count > extent) return std::nullopt;
       ads.assign(reinterpret_cast<const char*>(block + 24), count);
@@ -514,9 +510,10 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
       // A long descriptor names a partition of the volume; a short one
       // stays in the entry's own.
       if (ad_size == 16 && address.partition >= visible_maps_) return std::nullopt;
-      if (auto failure = map_blocks(address.partition, address.block, take, budget, &data->runs, bad))
+      bool unmapped = false;
+      if (auto failure = map_blocks(address.partition, address.block, take, budget, &data->runs, &unmapped))
         return failure;
-      if (*bad) return std::nullopt;
+      if (unmapped) return std::nullopt;
     } else if (!add_zeros(&data->runs, take, budget)) {
       return std::nullopt;
     }
