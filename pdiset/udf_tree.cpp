@@ -71,7 +71,7 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
   bool bad = false;
   if (auto failure = volume_->read_entry(icb_at(self), &where, &entry, &bad)) return failure;
   if (bad || entry.file_type != udf::kTypeDirectory) return udf::damaged("no folder at " + where_text(self));
-  size_t budget = kUdfMaxFolderRuns;
+  udf::Budget budget{kUdfMaxFolderRuns, kUdfMaxFolderLookups};
   udf::FileData data;
   std::string records;
   if (auto failure = volume_->entry_data(entry, where, &budget, &data, &bad)) return failure;
@@ -83,6 +83,7 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
   const size_t size = records.size();
   std::unordered_set<int64_t> folders_seen;
   bool parent_seen = false;
+  size_t held = 0;  // bytes the entries take
   for (size_t at = 0; at + 38 <= size;) {
     const unsigned char* fid = bytes + at;
     udf::Tag tag;
@@ -130,7 +131,7 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
         udf::FileData file;
         if (auto failure = volume_->entry_data(child_entry, child_where, &budget, &file, &bad)) return failure;
         if (bad) {
-          if (budget == 0) return udf::damaged("too many runs in the folder at " + where_text(self));
+          if (budget.spent()) return udf::damaged("too many runs in the folder at " + where_text(self));
           continue;
         }
         child.type = DiscEntryType::kFile;
@@ -144,7 +145,7 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
       case udf::kTypeSymlink: {
         udf::FileData file;
         std::string components;
-        size_t link_budget = 64;
+        udf::Budget link_budget{64, 64};
         if (auto failure = volume_->entry_data(child_entry, child_where, &link_budget, &file, &bad)) return failure;
         if (!bad)
           if (auto failure = volume_->read_data(file, kUdfMaxLinkBytes, &components, &bad)) return failure;
@@ -158,6 +159,9 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
       default:
         continue;  // devices, pipes, sockets and the volume's own files
     }
+    held += sizeof child + child.name.size() + child.inline_data.size() + child.link_target.size() +
+            child.extents.size() * sizeof(DataExtent);
+    if (held > kUdfMaxFolderHeld) return udf::damaged("the folder at " + where_text(self) + " is too large");
     entries->push_back(std::move(child));
   }
   if (!parent_seen) return udf::damaged("the folder at " + where_text(self) + " has no parent entry");

@@ -4,8 +4,10 @@
 // entries and the parent entry are not.
 //
 // Bounds against hostile volumes (besides those of udf_volume.h):
-//   - a folder's records: at most 16 MiB, and its files' runs together at
-//     most 1,048,576 (16 MiB of runs), else the folder is refused;
+//   - a folder's records: at most 16 MiB; its files' runs together at most
+//     1,048,576; blocks looked up one at a time for it (continuation
+//     blocks, allocation table entries) at most 1,048,576; the entries it
+//     returns at most 128 MiB in memory; else the folder is refused;
 //   - folders nest at most 1024 deep;
 //   - a folder is shown once in the folder that holds it, and never when it
 //     is the root or the folder itself; reading a folder checks that its
@@ -28,6 +30,8 @@ namespace pdiset {
 
 constexpr int64_t kUdfMaxFolderBytes = 16 * 1024 * 1024;
 constexpr size_t kUdfMaxFolderRuns = 1 << 20;
+constexpr size_t kUdfMaxFolderLookups = 1 << 20;
+constexpr size_t kUdfMaxFolderHeld = 128 << 20;
 constexpr int kUdfMaxDepth = 1024;
 constexpr int64_t kUdfMaxLinkBytes = 4096;
 

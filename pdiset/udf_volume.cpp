@@ -42,13 +42,13 @@ void add_run(std::vector<DataExtent>* runs, int64_t offset, int64_t length) {
 }
 
 // Adds a run of zeros; false when it needs a run beyond the budget.
-bool add_zeros(std::vector<DataExtent>* runs, int64_t length, size_t* budget) {
+bool add_zeros(std::vector<DataExtent>* runs, int64_t length, Budget* budget) {
   if (!runs->empty() && runs->back().image_offset < 0) {
     runs->back().length += length;
     return true;
   }
-  if (*budget == 0) return false;
-  --*budget;
+  if (budget->runs == 0) return false;
+  --budget->runs;
   runs->push_back(DataExtent{-1, length});
   return true;
 }
@@ -230,6 +230,7 @@ std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::v
         found = true;
       }
       if (!found) return std::nullopt;
+      std::sort(map.spared.begin(), map.spared.end());
     }
     maps_.push_back(std::move(map));
     p += p[1];
@@ -284,7 +285,7 @@ std::optional<Failure> Volume::load_system_file(size_t physical, uint32_t locati
     *bad = true;
     return std::nullopt;
   }
-  size_t budget = kMaxSystemFileRuns;
+  Budget budget{kMaxSystemFileRuns, kMaxContinuations};
   return entry_data(entry, where, &budget, file, bad);
 }
 
@@ -303,7 +304,7 @@ std::optional<Failure> Volume::find_vat(size_t index, bool* bad) {
     if (auto failure = read_entry(icb, &where, &entry, &broken)) return failure;
     if (broken) continue;
     FileData table;
-    size_t budget = kMaxSystemFileRuns;
+    Budget budget{kMaxSystemFileRuns, kMaxContinuations};
     if (entry.file_type == kTypeVat) {
       if (auto failure = entry_data(entry, where, &budget, &table, &broken)) return failure;
       unsigned char header[2];
@@ -363,7 +364,7 @@ std::optional<Failure> Volume::read_file_bytes(const FileData& file, int64_t off
   return std::nullopt;
 }
 
-std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, int64_t bytes, size_t* budget,
+std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, int64_t bytes, Budget* budget,
                                           std::vector<DataExtent>* runs, bool* bad) const {
   *bad = true;
   if (partition >= maps_.size() || bytes <= 0) return std::nullopt;
@@ -375,8 +376,8 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
     size_t before = runs->size();
     add_run(runs, offset, length);
     if (runs->size() == before) return true;
-    if (*budget == 0) return false;
-    --*budget;
+    if (budget->runs == 0) return false;
+    --budget->runs;
     return true;
   };
   if (map.kind == Map::kPhysical) {
@@ -401,24 +402,32 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
     *bad = bytes != 0;
     return std::nullopt;
   }
-  for (int64_t i = 0; i < count; ++i) {
-    int64_t b = int64_t{block} + i, sector = -1;
-    if (map.kind == Map::kSparable) {
-      if (b >= map.length) return std::nullopt;
-      uint32_t packet = static_cast<uint32_t>(b) & ~(map.packet - 1);
-      sector = map.start + b;
-      for (const auto& [original, mapped] : map.spared)
-        if (original == packet) sector = int64_t{mapped} + (b & (map.packet - 1));
-    } else {
-      if (b >= map.vat_count) return std::nullopt;
-      unsigned char entry[4];
-      bool unreadable = false;
-      if (auto failure = read_file_bytes(map.file, map.vat_first + 4 * b, 4, entry, &unreadable)) return failure;
-      const Map& plain = maps_[map.physical];
-      if (unreadable || le32(entry) >= plain.length) return std::nullopt;
-      sector = plain.start + le32(entry);
+  if (map.kind == Map::kSparable) {
+    // Packet by packet: a spared packet lies where the sparing table says.
+    if (int64_t{block} + count > map.length) return std::nullopt;
+    for (int64_t b = block; b < int64_t{block} + count;) {
+      const uint32_t packet = static_cast<uint32_t>(b) & ~(map.packet - 1);
+      const int64_t in_packet = std::min<int64_t>(packet + int64_t{map.packet} - b, int64_t{block} + count - b);
+      int64_t sector = map.start + b;
+      auto spared = std::lower_bound(map.spared.begin(), map.spared.end(), std::make_pair(packet, uint32_t{0}));
+      if (spared != map.spared.end() && spared->first == packet) sector = int64_t{spared->second} + (b - packet);
+      if (!take(sector * kBlockSize, in_packet * kBlockSize)) return std::nullopt;
+      b += in_packet;
     }
-    if (!take(sector * kBlockSize, kBlockSize)) return std::nullopt;
+    *bad = false;
+    return std::nullopt;
+  }
+  // Virtual: block by block through the allocation table.
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t b = int64_t{block} + i;
+    if (b >= map.vat_count || budget->lookups == 0) return std::nullopt;
+    --budget->lookups;
+    unsigned char entry[4];
+    bool unreadable = false;
+    if (auto failure = read_file_bytes(map.file, map.vat_first + 4 * b, 4, entry, &unreadable)) return failure;
+    const Map& plain = maps_[map.physical];
+    if (unreadable || le32(entry) >= plain.length) return std::nullopt;
+    if (!take((plain.start + le32(entry)) * kBlockSize, kBlockSize)) return std::nullopt;
   }
   *bad = false;
   return std::nullopt;
@@ -426,7 +435,7 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
 
 std::optional<Failure> Volume::read_block(BlockAddress address, unsigned char* block, bool* bad) const {
   std::vector<DataExtent> runs;
-  size_t budget = 1;
+  Budget budget{1, 1};
   if (auto failure = map_blocks(address.partition, address.block, kBlockSize, &budget, &runs, bad)) return failure;
   if (*bad) return std::nullopt;
   if (runs.size() != 1 || runs[0].image_offset < 0 || runs[0].image_offset + kBlockSize > image_.image_size()) {
@@ -468,7 +477,7 @@ std::optional<Failure> Volume::read_entry(const LongAd& icb, BlockAddress* where
   return std::nullopt;
 }
 
-std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress where, size_t* budget, FileData* data,
+std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress where, Budget* budget, FileData* data,
                                           bool* bad) const {
   *bad = true;
   *data = FileData();
@@ -495,7 +504,8 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
     if (extent == 0) break;
     if (type == 3) {
       // The descriptors go on in an allocation extent descriptor.
-      if (++continuations > kMaxContinuations) return std::nullopt;
+      if (++continuations > kMaxContinuations || budget->lookups == 0) return std::nullopt;
+      --budget->lookups;
       bool unreadable = false;
       if (auto failure = read_block(address, block, &unreadable)) return failure;
       if (unreadable || !has_tag(block, kBlockSize, kAllocationExtent, address.block)) return std::nullopt;

@@ -13,8 +13,10 @@
 //   - a volume descriptor sequence: at most 256 blocks read, 8 pointers;
 //   - at most 16 partition maps; sparing tables of at most 64 KiB;
 //   - a file entry: one block, reached through at most 8 indirect entries;
-//   - allocation descriptors: at most 4096 continuation blocks per entry,
-//     and every entry's runs count against a budget the caller gives;
+//   - allocation descriptors: at most 4096 continuation blocks per entry;
+//     every run an entry takes, every continuation block and every block
+//     looked up in an allocation table count against a Budget the caller
+//     gives (memory and time for one folder);
 //   - metadata and allocation table files: at most 65536 runs each, read
 //     on demand (never held in memory whole).
 #pragma once
@@ -43,6 +45,14 @@ constexpr int64_t kMaxSparingTableBytes = 64 * 1024;
 // The failure for bytes that do not make sense as what they should be.
 Failure damaged(const std::string& what);
 
+// What reading entries may still cost: runs held, and blocks looked up one
+// at a time (continuation blocks, allocation table entries).
+struct Budget {
+  size_t runs = 0;
+  size_t lookups = 0;
+  bool spent() const { return runs == 0 || lookups == 0; }
+};
+
 // A file's bytes: runs of the image (offset -1 for zeros), or the bytes
 // held in its entry.
 struct FileData {
@@ -68,9 +78,9 @@ class Volume {
   // without a failure, when the block there holds no valid entry.
   std::optional<Failure> read_entry(const LongAd& icb, BlockAddress* where, FileEntry* entry, bool* damaged) const;
   // Where an entry's bytes lie: information_length bytes, trimmed from its
-  // extents and padded with zeros. Each run taken lowers *budget; running
+  // extents and padded with zeros. What it takes lowers *budget; running
   // out is damage.
-  std::optional<Failure> entry_data(const FileEntry& entry, BlockAddress where, size_t* budget, FileData* data,
+  std::optional<Failure> entry_data(const FileEntry& entry, BlockAddress where, Budget* budget, FileData* data,
                                     bool* damaged) const;
   // Reads data's bytes into *bytes; at most limit bytes, else damage.
   std::optional<Failure> read_data(const FileData& data, int64_t limit, std::string* bytes, bool* damaged) const;
@@ -83,7 +93,7 @@ class Volume {
     int64_t start = 0;    // its first sector
     int64_t length = 0;   // its blocks
     uint32_t packet = 0;  // sparable: blocks per packet
-    std::vector<std::pair<uint32_t, uint32_t>> spared;  // sparable: packet -> sector
+    std::vector<std::pair<uint32_t, uint32_t>> spared;  // sparable: packet -> sector, sorted
     size_t physical = 0;  // virtual and metadata: the map of the partition under them
     FileData file;        // virtual: the allocation table; metadata: the metadata file
     int64_t vat_first = 0, vat_count = 0;  // virtual: where its entries lie
@@ -95,7 +105,7 @@ class Volume {
   std::optional<Failure> load_system_file(size_t physical, uint32_t location, uint8_t type, FileData* file,
                                           bool* damaged) const;
   std::optional<Failure> find_vat(size_t map, bool* damaged);
-  std::optional<Failure> map_blocks(uint16_t partition, uint32_t block, int64_t bytes, size_t* budget,
+  std::optional<Failure> map_blocks(uint16_t partition, uint32_t block, int64_t bytes, Budget* budget,
                                     std::vector<DataExtent>* runs, bool* damaged) const;
   std::optional<Failure> read_block(BlockAddress address, unsigned char* block, bool* damaged) const;
   std::optional<Failure> read_file_bytes(const FileData& file, int64_t offset, int64_t count, unsigned char* out,
