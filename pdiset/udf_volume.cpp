@@ -59,6 +59,26 @@ bool identifier_is(const unsigned char* entity, const char* name) {
   return memcmp(entity + 1, name, n) == 0;
 }
 
+// Lets a file read often in small pieces find its run by bisection.
+void index_runs(FileData* file) {
+  file->starts.clear();
+  int64_t at = 0;
+  for (const DataExtent& run : file->runs) {
+    file->starts.push_back(at);
+    at += run.length;
+  }
+}
+
+// The first run worth looking at for offset, and where it starts.
+size_t first_run(const FileData& file, int64_t offset, int64_t* at) {
+  *at = 0;
+  if (file.starts.size() != file.runs.size() || file.starts.empty()) return 0;
+  size_t i = size_t(std::upper_bound(file.starts.begin(), file.starts.end(), offset) - file.starts.begin());
+  i = i == 0 ? 0 : i - 1;
+  *at = file.starts[i];
+  return i;
+}
+
 int64_t blocks_of(int64_t bytes) { return (bytes + kBlockSize - 1) / kBlockSize; }
 
 }  // namespace
@@ -286,7 +306,9 @@ std::optional<Failure> Volume::load_system_file(size_t physical, uint32_t locati
     return std::nullopt;
   }
   Budget budget{kMaxSystemFileRuns, kMaxContinuations};
-  return entry_data(entry, where, &budget, file, bad);
+  if (auto failure = entry_data(entry, where, &budget, file, bad)) return failure;
+  index_runs(file);
+  return std::nullopt;
 }
 
 std::optional<Failure> Volume::find_vat(size_t index, bool* bad) {
@@ -307,6 +329,7 @@ std::optional<Failure> Volume::find_vat(size_t index, bool* bad) {
     Budget budget{kMaxSystemFileRuns, kMaxContinuations};
     if (entry.file_type == kTypeVat) {
       if (auto failure = entry_data(entry, where, &budget, &table, &broken)) return failure;
+      index_runs(&table);
       unsigned char header[2];
       if (broken || table.length < 152) continue;
       if (auto failure = read_file_bytes(table, 0, 2, header, &broken)) return failure;
@@ -317,6 +340,7 @@ std::optional<Failure> Volume::find_vat(size_t index, bool* bad) {
     } else if (entry.file_type == kTypeUnspecified) {
       // The table of UDF 1.50 ends with an identifier and the previous table's place.
       if (auto failure = entry_data(entry, where, &budget, &table, &broken)) return failure;
+      index_runs(&table);
       unsigned char trailer[36];
       if (broken || table.length < 36) continue;
       if (auto failure = read_file_bytes(table, table.length - 36, 36, trailer, &broken)) return failure;
@@ -345,7 +369,8 @@ std::optional<Failure> Volume::read_file_bytes(const FileData& file, int64_t off
     return std::nullopt;
   }
   int64_t at = 0;
-  for (const DataExtent& run : file.runs) {
+  for (size_t i = first_run(file, offset, &at); i < file.runs.size(); ++i) {
+    const DataExtent& run = file.runs[i];
     if (count == 0) break;
     if (offset < at + run.length) {
       int64_t inside = offset - at, take = std::min(count, run.length - inside);
@@ -389,7 +414,8 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
     // The partition's blocks are the metadata file's bytes.
     int64_t offset = int64_t{block} * kBlockSize, at = 0;
     if (offset + count * kBlockSize > map.file.length || map.file.is_inline) return std::nullopt;
-    for (const DataExtent& run : map.file.runs) {
+    for (size_t i = first_run(map.file, offset, &at); i < map.file.runs.size(); ++i) {
+      const DataExtent& run = map.file.runs[i];
       if (bytes == 0) break;
       if (offset < at + run.length) {
         if (run.image_offset < 0) return std::nullopt;

@@ -60,6 +60,7 @@ struct FileData {
   std::string inline_bytes;
   bool is_inline = false;
   int64_t length = 0;
+  std::vector<int64_t> starts;  // where each run starts in the file, for files read piecemeal
 };
 
 class Volume {
