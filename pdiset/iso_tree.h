@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 
+#include "directory.h"  // kMaxDirectoryBytes
 #include "disc_tree.h"
 #include "failure.h"
 #include "image_source.h"
