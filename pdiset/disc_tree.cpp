@@ -12,7 +12,7 @@ namespace {
 // Folders each tree's count may read when a disc holds both trees: enough
 // for the one-file placeholders some discs put in ISO 9660, few enough that
 // opening stays quick.
-const int kCountedFolders = 64;
+const int kCountedFolders = 16;
 
 // Entries found below the root, reading at most kCountedFolders folders
 // breadth first; *whole is set when the walk saw every folder. Stops early

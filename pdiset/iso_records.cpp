@@ -1,5 +1,7 @@
 #include "iso_records.h"
 
+#include <algorithm>
+
 #include "layout.h"
 
 namespace pdiset {
@@ -50,6 +52,8 @@ int64_t long_date_seconds(const unsigned char* d) {
 std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
                                         bool* more) {
   std::vector<IsoRecord> records;
+  // Records are rarely shorter than 64 bytes; a guess, not a bound.
+  records.reserve(static_cast<size_t>(std::min<int64_t>(size / 64, int64_t(max_records))));
   *more = false;
   int64_t p = 0;
   auto next_sector = [](int64_t at) { return (at / kSectorSize + 1) * kSectorSize; };

@@ -1,5 +1,6 @@
 #include "iso_tree.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -118,19 +119,17 @@ class IsoTree : public DiscTree {
     if (more) return folder_failure(sector, E2BIG);
 
     // The folder must be where its own ".." says it belongs.
-    std::vector<IsoRecord> records;
     std::optional<int64_t> recorded_parent;
-    for (IsoRecord& r : all) {
-      if (is_dot(r)) continue;
-      if (is_dot_dot(r)) {
-        if (recorded_parent) continue;
-        RockRidge rr;
-        if (std::optional<Failure> failure = rock_ridge_of(r, sector, &rr)) return failure;
-        recorded_parent = rr.parent_link ? int64_t{*rr.parent_link} : r.data_sector();
-        continue;
-      }
-      records.push_back(std::move(r));
+    for (const IsoRecord& r : all) {
+      if (!is_dot_dot(r) || recorded_parent) continue;
+      RockRidge rr;
+      if (std::optional<Failure> failure = rock_ridge_of(r, sector, &rr)) return failure;
+      recorded_parent = rr.parent_link ? int64_t{*rr.parent_link} : r.data_sector();
     }
+    std::vector<IsoRecord>& records = all;
+    records.erase(std::remove_if(records.begin(), records.end(),
+                                 [](const IsoRecord& r) { return is_dot(r) || is_dot_dot(r); }),
+                  records.end());
     // genisoimage records a folder at the eighth level, whose subfolders it
     // could not keep, as its own parent: such a folder may sit anywhere, so
     // it shows its files but no subfolders (which could lead back to it).
@@ -141,6 +140,7 @@ class IsoTree : public DiscTree {
     plain.reserve(records.size());
     for (const IsoRecord& r : records) plain.push_back(r.record);
     std::unordered_set<uint32_t> folders_here;
+    entries->reserve(records.size());
     for (const SectionedFile& file : join_sections(plain)) {
       const IsoRecord& first = records[file.first];
       const IsoRecord& last = records[file.final_record];
