@@ -9,26 +9,30 @@ namespace pdiset {
 
 namespace {
 
-// Folders each tree's count may read when a disc holds both trees: enough
-// for the one-file placeholders some discs put in ISO 9660, few enough that
-// opening stays quick.
+// What each tree's count may read when a disc holds both trees: enough for
+// the one-file placeholders some discs put in ISO 9660, little enough that
+// opening stays quick. An ISO 9660 tree that needs more is no placeholder.
 const int kCountedFolders = 16;
+const int64_t kCountedIsoBytes = 256 * 1024;
 
 // Entries found below the root, reading at most kCountedFolders folders
-// breadth first; *whole is set when the walk saw every folder. Stops early
-// once the count passes stop_above.
+// breadth first (and, of the ISO 9660 tree, kCountedIsoBytes of records);
+// *whole is set when the walk saw every folder. Stops early once the count
+// passes stop_above.
 int64_t count_entries(const DiscTree& tree, int64_t stop_above, bool* whole) {
-  int64_t count = 0;
+  int64_t count = 0, iso_bytes = 0;
   int folders = 0;
   std::deque<DiscEntry> pending{tree.root()};
   while (!pending.empty() && count <= stop_above) {
     if (folders++ == kCountedFolders) break;
-    std::vector<DiscEntry> entries;
-    if (tree.read_folder(pending.front(), &entries)) {
-      pending.pop_front();
-      continue;
+    if (tree.kind() != TreeKind::kUdf) {
+      iso_bytes += iso_folder_length(pending.front());
+      if (iso_bytes > kCountedIsoBytes) break;
     }
+    std::vector<DiscEntry> entries;
+    bool failed = tree.read_folder(pending.front(), &entries).has_value();
     pending.pop_front();
+    if (failed) continue;
     count += static_cast<int64_t>(entries.size());
     for (DiscEntry& e : entries)
       if (e.type == DiscEntryType::kFolder) pending.push_back(std::move(e));
