@@ -39,6 +39,7 @@ mkudffs --media-type=hd --udfrev=1.02 --ad=long --noefe -b 2048 "$udf_work/long.
 mkudffs --media-type=bdr --udfrev=2.50 -b 2048 "$udf_work/bdr.udf" 400 > /dev/null 2>&1
 mkudffs --media-type=cdrw --udfrev=1.50 -b 2048 "$udf_work/sparable.udf" 2000 > /dev/null 2>&1
 genisoimage -quiet -udf -no-pad -o "$udf_work/bridge.iso" "$udf_work/tree" 2> /dev/null
+python3 "$here/udf_metadata_seed.py" "$udf_work/bridge.iso" "$udf_work/metadata.udf"
 # ISO 9660 seeds: Rock Ridge with a relocated deep folder and a long link
 # (continuation areas), Joliet only, plain, and a xorriso Rock Ridge tree.
 iso_work=$build/seeds/iso_work
