@@ -307,6 +307,10 @@ std::optional<Failure> Volume::load_system_file(size_t physical, uint32_t locati
   }
   Budget budget{kMaxSystemFileRuns, kMaxContinuations};
   if (auto failure = entry_data(entry, where, &budget, file, bad)) return failure;
+  // The metadata file holds whole blocks of the partition it stands for.
+  if (file->is_inline) *bad = true;
+  for (const DataExtent& run : file->runs)
+    if (run.image_offset % kBlockSize != 0 || run.length % kBlockSize != 0) *bad = true;
   index_runs(file);
   return std::nullopt;
 }
