@@ -208,6 +208,30 @@ TEST(IsoTree, HostileAndSectionedTrees) {
   for (const Case& c : cases) EXPECT_EQ(transcript(c.image), c.walk) << c.what;
 }
 
+// Modification times from TF entries, short and long form, after a
+// creation time; the expected seconds come from date(1).
+TEST(IsoTree, RockRidgeTimes) {
+  Image image(40);
+  image.folder(20, 20, sp());
+  const std::string created("\x65\x01\x01\0\0\0\0", 7);  // 2001-01-01, recorded first
+  // 2001-02-03 04:05:06 at UTC+1 (four quarter hours): 03:05:06 UTC.
+  image.add(20, "S;1", 30, 1, 0,
+            nm("short") + entry("TF", std::string("\x03", 1) + created + "\x65\x02\x03\x04\x05\x06\x04"));
+  const std::string created_long = std::string("2001010100000000") + '\0';
+  image.add(20, "L;1", 30, 1, 0,
+            nm("long") + entry("TF", "\x83" + created_long + "2001020304050600" + std::string(1, '\0')));
+  image.add(20, "N;1", 30, 1, 0, nm("none"));  // no TF: the record's own date
+  pdiset::MemoryImage source(image.bytes.data(), static_cast<int64_t>(image.bytes.size()));
+  std::unique_ptr<pdiset::DiscTree> tree;
+  ASSERT_FALSE(pdiset::open_iso_tree(source, &tree));
+  std::vector<DiscEntry> entries;
+  ASSERT_FALSE(tree->read_folder(tree->root(), &entries));
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].mtime, 981169506);  // date -u -d '2001-02-03 03:05:06' +%s
+  EXPECT_EQ(entries[1].mtime, 981173106);  // date -u -d '2001-02-03 04:05:06' +%s
+  EXPECT_EQ(entries[2].mtime, 1044608703);  // the writer's date: date -u -d '2003-02-07 09:05:03' +%s
+}
+
 TEST(IsoTree, NestingBound) {
   const uint32_t levels = pdiset::kMaxIsoDepth + 5;
   Image image(30 + levels);
