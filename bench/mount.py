@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Sequential read of a mounted set's .iso, side by side with cat of its members.
+"""quarnex-mount against cat of the members and against fuseiso and archivemount.
 
-Makes a DVD-like set (three members cut inside sectors), mounts it with
-quarnex-mount -f and reads, each several times, keeping the best:
+Part 1, the set's .iso. Makes a DVD-like set (three members cut inside
+sectors), mounts it with quarnex-mount -f and reads, each several times,
+keeping the best:
 
   cold   after dropping the page cache (echo 3 > /proc/sys/vm/drop_caches):
          cat of the members, then cat of the mounted .iso;
@@ -11,10 +12,23 @@ quarnex-mount -f and reads, each several times, keeping the best:
   daemon the members warm but the mount fresh: every byte through quarnex-mount.
 
 Prints throughputs and ratios and the daemon's peak resident memory
-(VmHWM). Goals: warm ratio at least 0.8, peak memory under 32 MiB; the exit
-status is 0 when both hold, 1 when not, 2 when the run could not be made.
+(VmHWM). Goals: warm ratio at least 0.8, peak memory under 32 MiB.
+
+Part 2, the peers. Masters with genisoimage (-R -J) a disc of 20,000 files
+in 200 folders and one file of 1 GiB, cuts it into a set, and mounts the
+set with quarnex-mount while fuseiso and archivemount mount the unsplit
+.iso. For each: the time until the folder is ready (best of five), and on a fresh mount find
+-ls and du -s over the whole tree, a cold (page cache dropped) and a warm
+sequential read of the 1 GiB file (each stopped after --limit seconds,
+then shown as at least that); best of --peer-runs. Prints each peer's
+time over quarnex-mount's (above 1: quarnex-mount ahead) and quarnex-mount's
+peak memory. Goals: ahead of both peers on every figure, peak under 64 MiB.
+
+The exit status is 0 when every goal holds, 1 when not, 2 when the run
+could not be made.
 
 Usage: bench/mount.py [--small] [--build DIR] [--dir DIR] [--runs N] [--mib N]
+                      [--peer-runs N] [--limit SECONDS] [--part set|peers|both]
 """
 import argparse
 import os
@@ -50,14 +64,18 @@ def is_mounted(path):
 
 
 class Mount:
-    def __init__(self, program, first_member, mount_point):
+    """A FUSE program in the foreground; by default quarnex-mount -f SET MOUNTPOINT."""
+
+    def __init__(self, program, first_member, mount_point, words=None):
         self.mount_point = mount_point
-        self.process = subprocess.Popen([program, "-f", first_member, mount_point])
-        deadline = time.time() + 20
+        # Peers print what they find on their own output: not part of the figures.
+        self.process = subprocess.Popen(words or [program, "-f", first_member, mount_point],
+                                        stdout=subprocess.DEVNULL if words else None)
+        deadline = time.time() + 600
         while not is_mounted(mount_point):
             if self.process.poll() is not None or time.time() > deadline:
-                raise RuntimeError("quarnex-mount did not mount")
-            time.sleep(0.01)
+                raise RuntimeError("%s did not mount" % (words or [program])[0])
+            time.sleep(0.002)
 
     def peak_kib(self):
         with open("/proc/%d/status" % self.process.pid) as f:
@@ -71,14 +89,7 @@ class Mount:
         self.process.wait(timeout=20)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--small", action="store_true", help="a 64 MiB set, 1 run: checks the script works")
-    parser.add_argument("--build", default=os.path.join(ROOT, "build", "native"))
-    parser.add_argument("--dir", default=os.path.join(ROOT, "build"))
-    parser.add_argument("--runs", type=int, default=3)
-    parser.add_argument("--mib", type=int, default=1024, help="size of the set in MiB (default 1024)")
-    args = parser.parse_args()
+def set_part(args):
     mib, runs = (64, 1) if args.small else (args.mib, args.runs)
     program = os.path.join(args.build, "mount", "quarnex-mount")
     maker = os.path.join(args.build, "tools", "make_pdi_set")
@@ -151,6 +162,171 @@ def main():
         if mount:
             mount.close()
         shutil.rmtree(work, ignore_errors=True)
+
+
+def write_set(image, first_member, cuts):
+    """The set of image: a 304-byte header, then the image, cut at stream positions."""
+    names = []
+    with open(image, "rb") as source:
+        stream_at, index = 0, 0
+        for end in cuts + [304 + os.path.getsize(image)]:
+            name = first_member + ("" if index == 0 else "%02d" % index)
+            with open(name, "wb") as out:
+                if index == 0:
+                    out.write(b"bench set".ljust(304, b"\0"))
+                    stream_at = 304
+                while stream_at < end:
+                    block = source.read(min(1 << 20, end - stream_at))
+                    if not block:
+                        break
+                    out.write(block)
+                    stream_at += len(block)
+            names.append(name)
+            index += 1
+    return names
+
+
+def master_disc(work, files, folders, big_mib):
+    """A -R -J disc of files in folders (sizes 0 to 4 KiB) and big.bin; its path and big.bin's size."""
+    src = os.path.join(work, "src")
+    per_folder = files // folders
+    for f in range(folders):
+        folder = os.path.join(src, "folder %03d" % f)
+        os.makedirs(folder)
+        for k in range(per_folder):
+            with open(os.path.join(folder, "file %05d with a longer name.txt" % k), "wb") as out:
+                out.write(os.urandom((f * 7919 + k * 104729) % 4097))
+    big = os.path.join(src, "big.bin")
+    with open(big, "wb") as out:
+        for _ in range(big_mib):
+            out.write(os.urandom(1 << 20))
+    image = os.path.join(work, "disc.iso")
+    subprocess.run(["genisoimage", "-quiet", "-R", "-J", "-joliet-long", "-o", image, src], check=True)
+    shutil.rmtree(src)
+    return image, big_mib << 20
+
+
+def timed(words, cwd=None, limit=None):
+    """Seconds the command took; limit (and no more) when it was stopped there."""
+    start = time.perf_counter()
+    with open(os.devnull, "wb") as null:
+        try:
+            subprocess.run(words, stdout=null, check=True, cwd=cwd, timeout=limit)
+        except subprocess.TimeoutExpired:
+            return limit
+    return time.perf_counter() - start
+
+
+def ready_time(words, mount_point):
+    """Seconds from starting the program, page cache dropped, until its folder lists its entries."""
+    if not drop_caches():
+        raise RuntimeError("cannot drop the page cache (needs root)")
+    start = time.perf_counter()
+    mount = Mount(None, None, mount_point, words)
+    try:
+        os.listdir(mount_point)
+        return time.perf_counter() - start
+    finally:
+        mount.close()
+
+
+def peer_figures(words, mount_point, runs, limit):
+    """Best of runs fresh mounts: find -ls, du -s, cold and warm read (each stopped after limit
+    seconds), and the time until ready (best of at least five mounts, as it is short and noisy);
+    the last mount's peak memory."""
+    figures = {"ready": min(ready_time(words, mount_point) for _ in range(max(5, runs)))}
+    peak = -1
+    for _ in range(runs):
+        drop_caches()
+        mount = Mount(None, None, mount_point, words)
+        try:
+            once = {}
+            once["find -ls"] = timed(["find", ".", "-ls"], cwd=mount_point, limit=limit)
+            once["du -s"] = timed(["du", "-s", "."], cwd=mount_point, limit=limit)
+            big = os.path.join(mount_point, "big.bin")
+            drop_caches()
+            once["cold read"] = timed(["cat", big], limit=limit)
+            once["warm read"] = timed(["cat", big], limit=limit)
+            peak = mount.peak_kib()
+        finally:
+            mount.close()
+        for k, v in once.items():
+            figures[k] = min(figures.get(k, v), v)
+    return figures, peak
+
+
+def peers_part(args):
+    program = os.path.join(args.build, "mount", "quarnex-mount")
+    for tool in ("genisoimage", "fuseiso", "archivemount"):
+        if not shutil.which(tool):
+            print("mount.py: %s is not installed (scripts/setup.sh)" % tool, file=sys.stderr)
+            return 2
+    files, folders, big_mib = (2000, 20, 64) if args.small else (20000, 200, 1024)
+    os.makedirs(args.dir, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="bench-peers.", dir=args.dir)
+    try:
+        image, big_size = master_disc(work, files, folders, big_mib)
+        size = os.path.getsize(image)
+        members = write_set(image, os.path.join(work, "disc.pdi"), [304 + 16 * 2048 + 161, size // 3 | 1, size // 3 * 2 + 777])
+        mount_point = os.path.join(work, "mnt")
+        os.mkdir(mount_point)
+        programs = [
+            ("quarnex-mount", [program, "-f", members[0], mount_point]),
+            ("fuseiso", ["fuseiso", "-n", image, mount_point, "-f"]),
+            ("archivemount", ["archivemount", "-f", "-o", "ro", image, mount_point]),
+        ]
+        results = {}
+        for name, words in programs:
+            results[name] = peer_figures(words, mount_point, args.peer_runs, args.limit)
+        print("disc: %d files in %d folders and a %d MiB file, %d MiB image; quarnex-mount reads the set (%d members),"
+              % (files, folders, big_mib, size >> 20, len(members)))
+        print("the peers the unsplit .iso; best of %d fresh mount(s) each; ratio = peer's time / quarnex-mount's"
+              % args.peer_runs)
+        names = [n for n, _ in programs]
+        print("%-10s" % "figure" + "".join("%15s" % n for n in names) + "".join("%15s" % ("ratio " + n[:8]) for n in names[1:]))
+        ahead = True
+        ours = results["quarnex-mount"][0]
+        for figure in ("ready", "find -ls", "du -s", "cold read", "warm read"):
+            # ">": stopped at the limit, so the time and the ratio are at least that.
+            mark = lambda n: ">" if results[n][0][figure] >= args.limit else " "
+            row = "%-10s" % figure + "".join("%s%13.3fs" % (mark(n), results[n][0][figure]) for n in names)
+            for n in names[1:]:
+                ratio = results[n][0][figure] / ours[figure]
+                ahead = ahead and ratio > 1 and mark("quarnex-mount") == " "
+                row += "%s%14.2f" % (mark(n), ratio)
+            print(row)
+        rate = big_size / ours["warm read"] / 2**20
+        print("quarnex-mount warm read: %.0f MiB/s" % rate)
+        peak = results["quarnex-mount"][1]
+        print("quarnex-mount peak resident memory (VmHWM): %.1f MiB" % (peak / 1024.0))
+        goals = ahead and 0 < peak < 64 * 1024
+        print("goals (ahead of both peers on every figure, peak < 64 MiB): %s" % ("held" if goals else "NOT held"))
+        return 0 if goals else 1
+    except (RuntimeError, subprocess.CalledProcessError, OSError) as e:
+        print("mount.py: %s" % e, file=sys.stderr)
+        return 2
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--small", action="store_true", help="small sets and discs, 1 run: checks the script works")
+    parser.add_argument("--build", default=os.path.join(ROOT, "build", "native"))
+    parser.add_argument("--dir", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--mib", type=int, default=1024, help="size of the set in MiB (default 1024)")
+    parser.add_argument("--peer-runs", type=int, default=1, help="fresh mounts per peer (default 1)")
+    parser.add_argument("--part", choices=("set", "peers", "both"), default="both")
+    parser.add_argument("--limit", type=float, default=120.0,
+                        help="seconds after which a peer's command is stopped (default 120)")
+    args = parser.parse_args()
+    statuses = []
+    if args.part in ("set", "both"):
+        statuses.append(set_part(args))
+    if args.part in ("peers", "both"):
+        statuses.append(peers_part(args))
+    return max(statuses)
 
 
 if __name__ == "__main__":

@@ -27,17 +27,60 @@ cmake --build "$build" -j "$(nproc)" > "$build/build.log" 2>&1 || { cat "$build/
 
 rm -rf "$build/seeds"
 "$build/make_fuzz_seeds" "$build/seeds" || exit 1
+# UDF seeds: small volumes from the mastering tools, packed as the target
+# reads them (a u32 sector count, then each sector that is not all zeros
+# after its u32 number).
+udf_work=$build/seeds/udf_work
+mkdir -p "$build/seeds/udf_tree" "$udf_work/tree/folder/inner"
+echo "a file" > "$udf_work/tree/folder/inner/Long name, ünïcode.txt"
+head -c 5000 /dev/zero | tr '\0' x > "$udf_work/tree/five_thousand"
+mkudffs --media-type=hd --udfrev=2.01 -b 2048 "$udf_work/hd.udf" 300 > /dev/null 2>&1
+mkudffs --media-type=hd --udfrev=1.02 --ad=long --noefe -b 2048 "$udf_work/long.udf" 300 > /dev/null 2>&1
+mkudffs --media-type=bdr --udfrev=2.50 -b 2048 "$udf_work/bdr.udf" 400 > /dev/null 2>&1
+mkudffs --media-type=cdrw --udfrev=1.50 -b 2048 "$udf_work/sparable.udf" 2000 > /dev/null 2>&1
+genisoimage -quiet -udf -no-pad -o "$udf_work/bridge.iso" "$udf_work/tree" 2> /dev/null
+python3 "$here/udf_metadata_seed.py" "$udf_work/bridge.iso" "$udf_work/metadata.udf"
+# ISO 9660 seeds: Rock Ridge with a relocated deep folder and a long link
+# (continuation areas), Joliet only, plain, and a xorriso Rock Ridge tree.
+iso_work=$build/seeds/iso_work
+mkdir -p "$build/seeds/iso_tree" "$iso_work/tree/d1/d2/d3/d4/d5/d6/d7/d8/d9"
+echo "a file" > "$iso_work/tree/d1/d2/d3/d4/d5/d6/d7/d8/d9/Long name, ünïcode.txt"
+ln -sfn "/a/$(printf 'c%.0s' {1..120})/$(printf 'd%.0s' {1..120})/end" "$iso_work/tree/long_link"
+genisoimage -quiet -R -J -joliet-long -no-pad -o "$iso_work/rock_ridge.iso" "$iso_work/tree" 2> /dev/null
+genisoimage -quiet -J -no-pad -o "$iso_work/joliet.iso" "$iso_work/tree" 2> /dev/null
+genisoimage -quiet -no-pad -o "$iso_work/plain.iso" "$iso_work/tree" 2> /dev/null
+xorriso -as mkisofs -quiet -R -o "$iso_work/xorriso.iso" "$iso_work/tree" > /dev/null 2>&1
+for pair in "$udf_work:$build/seeds/udf_tree" "$iso_work:$build/seeds/iso_tree"; do
+python3 - "${pair%%:*}" "${pair#*:}" << 'EOF_PACK' || exit 1
+import os, struct, sys
+work, out = sys.argv[1], sys.argv[2]
+for name in sorted(os.listdir(work)):
+    path = os.path.join(work, name)
+    if not os.path.isfile(path):
+        continue
+    data = open(path, "rb").read()
+    count = len(data) // 2048
+    packed = [struct.pack("<I", count)]
+    for i in range(count):
+        sector = data[i * 2048:(i + 1) * 2048]
+        if any(sector):
+            packed.append(struct.pack("<I", i) + sector)
+    open(os.path.join(out, name), "wb").write(b"".join(packed))
+EOF_PACK
+done
 
 declare -A options=(
   [directory_image]="-max_len=164144 -rss_limit_mb=4096 -close_fd_mask=2"
   [command_line]="-max_len=512 -dict=$here/command_line.dict"
   [image_set_reader]="-max_len=200000"
   [extraction_plan]="-max_len=256"
+  [udf_tree]="-max_len=300000"
+  [iso_tree]="-max_len=300000"
 )
 results=$build/results.tsv
 : > "$results"
 failed=0
-for target in directory_image command_line image_set_reader extraction_plan; do
+for target in directory_image command_line image_set_reader extraction_plan udf_tree iso_tree; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus" "$build/artifacts"
   log=$build/$target.log

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,38 +16,35 @@ namespace quarnex_mount {
 
 namespace {
 
-const fuse_ino_t kRoot = FUSE_ROOT_ID, kIso = 2, kFolder = 3, kFirstFile = 4;
 // Nothing in the tree ever changes: the kernel may keep names and attributes.
 const double kTimeout = 86400.0;
 
 MountState* state_of(fuse_req_t req) { return static_cast<MountState*>(fuse_req_userdata(req)); }
 
-const MountEntry* entry_of(const MountState* s, fuse_ino_t ino) {
-  if (ino == kIso) return &s->tree->iso;
-  if (ino >= kFirstFile && ino - kFirstFile < s->tree->files.size()) return &s->tree->files[ino - kFirstFile];
-  return nullptr;
+mode_t mode_of(NodeType type) {
+  switch (type) {
+    case NodeType::kFolder: return S_IFDIR | 0555;
+    case NodeType::kSymlink: return S_IFLNK | 0777;
+    case NodeType::kFile: break;
+  }
+  return S_IFREG | 0444;
 }
 
 bool attributes_of(const MountState* s, fuse_ino_t ino, struct stat* st) {
   memset(st, 0, sizeof *st);
+  const Node* n = s->nodes->node(ino);
+  if (!n) return false;
   st->st_ino = ino;
   st->st_uid = s->uid;
   st->st_gid = s->gid;
   st->st_blksize = 128 * 1024;  // what readers take as their buffer size: large, yet in the cache
-  if (ino == kRoot || ino == kFolder) {
-    st->st_mode = S_IFDIR | 0555;
-    st->st_nlink = ino == kRoot ? 3 : 2;
-    st->st_mtime = ino == kRoot ? s->tree->iso.mtime : s->tree->folder_mtime;
-  } else if (const MountEntry* e = entry_of(s, ino)) {
-    st->st_mode = S_IFREG | 0444;
-    st->st_nlink = 1;
-    st->st_size = e->size;
-    st->st_blocks = (e->size + 511) / 512;
-    st->st_mtime = e->mtime;
-  } else {
-    return false;
-  }
-  st->st_atime = st->st_ctime = st->st_mtime;
+  st->st_mode = mode_of(n->type);
+  // A folder's count of subfolders is not known before it is read: 1 tells
+  // tree walkers not to count on it.
+  st->st_nlink = 1;
+  st->st_size = n->size;
+  st->st_blocks = (n->size + 511) / 512;
+  st->st_mtime = st->st_atime = st->st_ctime = n->mtime;
   return true;
 }
 
@@ -55,29 +53,29 @@ void on_init(void*, struct fuse_conn_info* conn) {
   // cached data is dropped only when the file system says so on open.
   conn->want &= ~FUSE_CAP_AUTO_INVAL_DATA;
   if (conn->capable & FUSE_CAP_ASYNC_READ) conn->want |= FUSE_CAP_ASYNC_READ;
+  if (conn->capable & FUSE_CAP_READDIRPLUS) conn->want |= FUSE_CAP_READDIRPLUS;
+}
+
+void reply_entry(fuse_req_t req, MountState* s, fuse_ino_t ino) {
+  struct fuse_entry_param e;
+  memset(&e, 0, sizeof e);
+  e.entry_timeout = kTimeout;  // a name that is not there stays away too
+  if (ino && attributes_of(s, ino, &e.attr)) {
+    e.ino = ino;
+    e.generation = 1;
+    e.attr_timeout = kTimeout;
+  }
+  fuse_reply_entry(req, &e);
 }
 
 void on_lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
   MountState* s = state_of(req);
-  fuse_ino_t found = 0;
-  if (parent == kRoot) {
-    if (s->tree->iso.name == name) found = kIso;
-    else if (s->tree->folder_name == name) found = kFolder;
-  } else if (parent == kFolder) {
-    for (size_t i = 0; i < s->tree->files.size() && !found; ++i)
-      if (s->tree->files[i].name == name) found = kFirstFile + i;
-  }
-  struct fuse_entry_param e;
-  memset(&e, 0, sizeof e);
-  if (!found || !attributes_of(s, found, &e.attr)) {
-    e.entry_timeout = kTimeout;  // a name that is not there stays away
-    fuse_reply_entry(req, &e);
+  int64_t found = s->nodes->lookup(parent, name);
+  if (found < 0) {
+    fuse_reply_err(req, EIO);
     return;
   }
-  e.ino = found;
-  e.generation = 1;
-  e.attr_timeout = e.entry_timeout = kTimeout;
-  fuse_reply_entry(req, &e);
+  reply_entry(req, s, static_cast<fuse_ino_t>(found));
 }
 
 void on_getattr(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info*) {
@@ -89,9 +87,19 @@ void on_getattr(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info*) {
   fuse_reply_attr(req, &st, kTimeout);
 }
 
+void on_readlink(fuse_req_t req, fuse_ino_t ino) {
+  const Node* n = state_of(req)->nodes->node(ino);
+  if (!n || n->type != NodeType::kSymlink) {
+    fuse_reply_err(req, EINVAL);
+    return;
+  }
+  fuse_reply_readlink(req, n->data.c_str());
+}
+
 void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
-  if (ino != kRoot && ino != kFolder) {
-    fuse_reply_err(req, ENOTDIR);
+  const FolderEntries* f = state_of(req)->nodes->folder(ino);
+  if (!f || f->failed) {
+    fuse_reply_err(req, f ? EIO : ENOTDIR);
     return;
   }
   fi->cache_readdir = 1;
@@ -99,40 +107,66 @@ void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   fuse_reply_open(req, fi);
 }
 
-void on_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
+// The entries in a fixed order: ".", "..", then the folder's children; off
+// is the index of the next one. plus: with each entry's attributes.
+void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool plus) {
   MountState* s = state_of(req);
-  // The entries in a fixed order: ".", "..", then the .iso and the folder or
-  // the folder's files; off is the index of the next one.
-  std::vector<std::pair<std::string, fuse_ino_t>> names{{".", ino}, {"..", kRoot}};
-  if (ino == kRoot) {
-    names.push_back({s->tree->iso.name, kIso});
-    names.push_back({s->tree->folder_name, kFolder});
-  } else if (ino == kFolder) {
-    for (size_t i = 0; i < s->tree->files.size(); ++i) names.push_back({s->tree->files[i].name, kFirstFile + i});
-  } else {
-    fuse_reply_err(req, ENOTDIR);
+  const FolderEntries* f = s->nodes->folder(ino);
+  const Node* self = s->nodes->node(ino);
+  if (!f || f->failed) {
+    fuse_reply_err(req, f ? EIO : ENOTDIR);
     return;
   }
   std::vector<char> buffer(size);
   size_t used = 0;
-  for (size_t i = static_cast<size_t>(off); i < names.size(); ++i) {
-    struct stat st;
-    memset(&st, 0, sizeof st);
-    st.st_ino = names[i].second;
-    st.st_mode = names[i].second == kRoot || names[i].second == kFolder ? S_IFDIR : S_IFREG;
-    size_t need = fuse_add_direntry(req, buffer.data() + used, size - used, names[i].first.c_str(), &st,
-                                    static_cast<off_t>(i + 1));
+  const size_t total = f->children.size() + 2;
+  for (size_t i = static_cast<size_t>(std::max<off_t>(off, 0)); i < total; ++i) {
+    const fuse_ino_t child = i == 0 ? ino : i == 1 ? self->parent : f->children[i - 2];
+    const char* name = i == 0 ? "." : i == 1 ? ".." : s->nodes->node(child)->name.c_str();
+    size_t need;
+    if (plus) {
+      struct fuse_entry_param e;
+      memset(&e, 0, sizeof e);
+      attributes_of(s, child, &e.attr);
+      if (i >= 2) {  // the kernel takes no entry for "." and ".."
+        e.ino = child;
+        e.generation = 1;
+        e.attr_timeout = e.entry_timeout = kTimeout;
+      }
+      need = fuse_add_direntry_plus(req, buffer.data() + used, size - used, name, &e, static_cast<off_t>(i + 1));
+    } else {
+      struct stat st;
+      memset(&st, 0, sizeof st);
+      st.st_ino = child;
+      st.st_mode = mode_of(s->nodes->node(child)->type);
+      need = fuse_add_direntry(req, buffer.data() + used, size - used, name, &st, static_cast<off_t>(i + 1));
+    }
     if (need > size - used) break;
     used += need;
   }
   fuse_reply_buf(req, buffer.data(), used);
 }
 
+void on_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
+  read_folder(req, ino, size, off, false);
+}
+
+void on_readdirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
+  read_folder(req, ino, size, off, true);
+}
+
+const Node* file_node(MountState* s, fuse_ino_t ino, int* error) {
+  const Node* n = s->nodes->node(ino);
+  *error = !n ? ENOENT : n->type == NodeType::kFolder ? EISDIR : n->type == NodeType::kSymlink ? EINVAL : 0;
+  return *error ? nullptr : n;
+}
+
 void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   MountState* s = state_of(req);
-  const MountEntry* e = entry_of(s, ino);
-  if (!e) {
-    fuse_reply_err(req, ino == kRoot || ino == kFolder ? EISDIR : ENOENT);
+  int error = 0;
+  const Node* n = file_node(s, ino, &error);
+  if (!n) {
+    fuse_reply_err(req, error);
     return;
   }
   if ((fi->flags & O_ACCMODE) != O_RDONLY) {
@@ -142,7 +176,7 @@ void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   // The kernel keeps what it read of a file from one open to the next while
   // every member is in place; once one is missing, pages cached from it are
   // dropped so that its bytes read as errors.
-  fi->keep_cache = s->reader->check_entry(*e) ? 1 : 0;
+  fi->keep_cache = pieces_in_place(s->reader, n->pieces) ? 1 : 0;
   fuse_reply_open(req, fi);
 }
 
@@ -155,9 +189,10 @@ struct ReadBuffer {
 
 void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
   MountState* s = state_of(req);
-  const MountEntry* e = entry_of(s, ino);
-  if (!e) {
-    fuse_reply_err(req, EISDIR);
+  int error = 0;
+  const Node* n = file_node(s, ino, &error);
+  if (!n) {
+    fuse_reply_err(req, error);
     return;
   }
   thread_local ReadBuffer buffer;
@@ -165,7 +200,7 @@ void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse
     buffer.capacity = std::max<size_t>(size, 1 << 20);
     buffer.bytes.reset(new char[buffer.capacity]);
   }
-  int64_t got = s->reader->read(*e, off, buffer.bytes.get(), static_cast<int64_t>(size));
+  int64_t got = read_pieces(s->reader, n->pieces, n->data, n->size, off, buffer.bytes.get(), static_cast<int64_t>(size));
   if (got < 0) {
     fuse_reply_err(req, static_cast<int>(-got));
     return;
@@ -178,8 +213,8 @@ void on_statfs(fuse_req_t req, fuse_ino_t) {
   struct statvfs st;
   memset(&st, 0, sizeof st);
   st.f_bsize = st.f_frsize = 2048;
-  st.f_blocks = static_cast<fsblkcnt_t>(s->tree->iso.size / 2048);
-  st.f_files = 3 + s->tree->files.size();
+  st.f_blocks = static_cast<fsblkcnt_t>(s->nodes->iso().size / 2048);
+  st.f_files = s->nodes->count();
   st.f_namemax = 255;
   st.f_flag = ST_RDONLY;
   fuse_reply_statfs(req, &st);
@@ -191,8 +226,10 @@ fuse_lowlevel_ops operations() {
   ops.init = on_init;
   ops.lookup = on_lookup;
   ops.getattr = on_getattr;
+  ops.readlink = on_readlink;
   ops.opendir = on_opendir;
   ops.readdir = on_readdir;
+  ops.readdirplus = on_readdirplus;
   ops.open = on_open;
   ops.read = on_read;
   ops.statfs = on_statfs;

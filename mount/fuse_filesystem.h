@@ -1,5 +1,5 @@
-// The FUSE file system over a mount tree: read-only, a fixed tree of inodes
-// (1 the root, 2 the .iso, 3 the folder, 4.. its files), file reads served
+// The FUSE file system over the mount's nodes: read-only, inode numbers the
+// nodes' numbers, folders read when first visited, file reads served
 // through the guarded reader into one buffer per FUSE thread.
 #pragma once
 
@@ -7,12 +7,12 @@
 
 #include "guarded_reader.h"
 #include "mount_options.h"
-#include "mount_tree.h"
+#include "mount_nodes.h"
 
 namespace quarnex_mount {
 
 struct MountState {
-  const MountTree* tree = nullptr;
+  MountNodes* nodes = nullptr;
   GuardedReader* reader = nullptr;
   unsigned uid = 0, gid = 0;  // the owner shown for every entry
 };

@@ -1,12 +1,13 @@
 #include "mount_options.h"
 
-#include "pdiset/names.h"
+#include "pdiset/layout.h"
 
 namespace quarnex_mount {
 
 const char kUsage[] =
     "usage: quarnex-mount [options] SET[.pdi] MOUNTPOINT\n"
-    "Shows the .pdi image set SET as a read-only folder: SET.iso and the files of its directory.\n"
+    "Shows the .pdi image set SET (or the set of any of its members) as a read-only folder:\n"
+    "the disc's whole tree, and SET.iso, the whole image.\n"
     "\n"
     "  -f             stay in the foreground\n"
     "  -d             debug: print every FUSE request (implies -f)\n"
@@ -48,11 +49,9 @@ std::string parse_mount_options(int argc, const char* const* argv, MountOptions*
   if (operands.size() > 2) return "unexpected argument " + operands[2];
   if (operands[0].empty()) return "empty image set name";
   if (operands[1].empty()) return "empty mount point name";
-  o->set_name = operands[0];
-  const std::string extension = ".pdi";
-  if (o->set_name.size() < extension.size() ||
-      !pdiset::equal_ignoring_ascii_case(o->set_name.substr(o->set_name.size() - extension.size()), extension))
-    o->set_name += extension;
+  // Any member of a set names the set; any other name is the set's name
+  // without its ".pdi".
+  if (pdiset::member_index(operands[0], &o->set_name) < 0) o->set_name = operands[0] + ".pdi";
   o->mount_point = operands[1];
   return "";
 }

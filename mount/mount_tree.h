@@ -1,6 +1,7 @@
-// What the mounted folder shows: the whole image as NAME.iso and the files of
-// the directory quarnex lists in a folder of their own, each a range of image
-// bytes. Built once before mounting; never changes afterwards.
+// NAME.iso, as long as quarnex -i writes it, and the view of a set with no
+// disc tree: the files of the directory quarnex lists in a folder of their
+// own, each a range of image bytes. Built once before mounting; never
+// changes afterwards.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // quarnex-mount: shows a .pdi image set as a read-only folder holding the
-// whole image as NAME.iso and the files of its directory, reading the
-// members only when something reads the folder.
+// disc's whole tree and the whole image as NAME.iso (on a set with no tree,
+// the files of its directory in a folder), reading the members only when
+// something reads the folder.
 //
 // Everything that can go wrong before mounting (the set, its directory, the
 // mount point, the FUSE device) ends the program with status 1 first.
@@ -12,15 +13,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "fuse_filesystem.h"
 #include "guarded_reader.h"
+#include "mount_nodes.h"
 #include "mount_options.h"
 #include "mount_tree.h"
 #include "pdiset/directory.h"
+#include "pdiset/disc_tree.h"
 #include "pdiset/image_set.h"
+#include "pdiset/layout.h"
 
 #ifndef QUARNEX_VERSION
 #define QUARNEX_VERSION "1.0.0"
@@ -99,8 +104,14 @@ int main(int argc, char** argv) {
   pdiset::FoundDirectory found;
   if (std::optional<pdiset::Failure> failure = pdiset::find_directory(set, &found))
     return fail("cannot read the directory: " + pdiset::describe(*failure));
+  std::unique_ptr<pdiset::DiscTree> disc;
+  if (std::optional<pdiset::Failure> failure = pdiset::open_disc_tree(set, &disc)) {
+    fprintf(stderr, "Warning: cannot read the disc's tree (%s); showing its directory only\n",
+            pdiset::describe(*failure).c_str());
+    disc.reset();
+  }
   const std::string shown_name = options.set_name;
-  if (found.source == pdiset::DirectorySource::kNotFound) {
+  if (!disc && found.source == pdiset::DirectorySource::kNotFound) {
     bool any = false;
     for (const pdiset::DirectoryRecord& r : found.records) any = any || pdiset::is_listed_file(r);
     if (!any) return fail("no ISO 9660 directory found in " + shown_name);
@@ -110,9 +121,19 @@ int main(int argc, char** argv) {
   struct stat first_member;
   int64_t set_mtime = stat(set_name.c_str(), &first_member) == 0 ? first_member.st_mtime : 0;
   std::vector<std::string> notes;
-  MountTree tree = build_mount_tree(set_base_name(set_name), found, pdiset::read_volume_facts(set),
-                                   set.whole_sectors(), set_mtime, &notes);
-  for (const std::string& note : notes) fprintf(stderr, "%s\n", note.c_str());
+  const pdiset::VolumeFacts volume = pdiset::read_volume_facts(set);
+  MountTree view = build_mount_tree(set_base_name(set_name), found, volume, set.whole_sectors(), set_mtime, &notes);
+  std::unique_ptr<MountNodes> nodes;
+  if (disc) {
+    // A disc with neither an ISO 9660 directory nor a volume descriptor (UDF
+    // only): its image is every whole sector of the set.
+    if (found.source == pdiset::DirectorySource::kNotFound && !volume.volume_sectors)
+      view.iso.size = set.whole_sectors() * pdiset::kSectorSize;
+    nodes.reset(new MountNodes(disc.get(), view.iso, stderr));
+  } else {
+    for (const std::string& note : notes) fprintf(stderr, "%s\n", note.c_str());
+    nodes.reset(new MountNodes(view));
+  }
 
   std::string problem = mount_point_problem(options.mount_point);
   if (problem.empty()) problem = fuse_device_problem();
@@ -120,7 +141,7 @@ int main(int argc, char** argv) {
 
   GuardedReader reader(set, stderr, kMemberCheckIntervalMs);
   MountState state;
-  state.tree = &tree;
+  state.nodes = nodes.get();
   state.reader = &reader;
   state.uid = getuid();
   state.gid = getgid();

@@ -27,4 +27,10 @@ const int kVolumeDescriptorSector = 16;
 // 100 on); the number keeps the letter case of the set's name around it.
 std::string member_file_name(const std::string& set_name, int index);
 
+// The inverse: the index of the member that file_name names, and in
+// *set_name the set's name (its first member) -- 0 for NAME.pdi itself, k
+// for NAME.pdi01, ... (".pdi" in any letter case); -1 for a name that is no
+// member's.
+int member_index(const std::string& file_name, std::string* set_name);
+
 }  // namespace pdiset

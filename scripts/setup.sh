@@ -11,6 +11,7 @@ packages=(
   libfuse3-dev fuse3
   clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
+  7zip udftools fuseiso archivemount
   dpkg-dev lintian man-db unzip xdotool
 )
 

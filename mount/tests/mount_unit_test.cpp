@@ -5,10 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <map>
+#include <thread>
 
+#include "file_pieces.h"
 #include "guarded_reader.h"
+#include "mount_nodes.h"
 #include "mount_options.h"
 #include "mount_tree.h"
 #include "pdi_maker.h"
@@ -38,7 +43,8 @@ TEST(MountOptions, WordsAndWhatTheyGive) {
       {{"movie", "m"}, "movie.pdi", "m", false, false, {}},
       {{"movie.pdi", "m"}, "movie.pdi", "m", false, false, {}},
       {{"MOVIE.PDI", "m"}, "MOVIE.PDI", "m", false, false, {}},
-      {{"dir/x.pdi01", "m"}, "dir/x.pdi01.pdi", "m", false, false, {}},
+      {{"dir/x.pdi01", "m"}, "dir/x.pdi", "m", false, false, {}},  // a member names its set
+      {{"x.pdi1", "m"}, "x.pdi1.pdi", "m", false, false, {}},
       {{"-f", "a", "b"}, "a.pdi", "b", true, false, {}},
       {{"a", "-d", "b"}, "a.pdi", "b", true, true, {}},
       {{"-o", "allow_other,ro", "a", "b", "-oauto_unmount"}, "a.pdi", "b", false, false,
@@ -310,6 +316,108 @@ TEST_F(GuardedReads, ChecksWaitForTheirInterval) {
   EXPECT_FALSE(reader.check_entry(iso));
   EXPECT_EQ(reader.read(iso, 100000 - 304, buffer.data(), 100), -EIO);
   EXPECT_EQ(note_lines(), 1);
+}
+
+// A file's pieces: zeros, runs of image bytes anywhere, read at any offset
+// and across pieces; bytes no piece holds are an error.
+TEST_F(GuardedReads, FilePiecesReadInOrder) {
+  quarnex_mount::GuardedReader reader(set, notes, 0);
+  const std::vector<pdiset::DataExtent> extents = {{-1, 3000}, {40 * 2048 + 3, 5000}, {0, 0}, {100 * 2048, 2049}};
+  const std::vector<quarnex_mount::FilePiece> pieces = quarnex_mount::pieces_of(extents);
+  ASSERT_EQ(pieces.size(), 3u);
+  std::vector<uint8_t> whole(3000, 0);
+  for (auto run : {std::make_pair(40 * 2048 + 3, 5000), std::make_pair(100 * 2048, 2049)}) {
+    std::vector<uint8_t> bytes = pdi_test::image_range(image, static_cast<uint64_t>(run.first), run.second);
+    whole.insert(whole.end(), bytes.begin(), bytes.end());
+  }
+  const int64_t size = static_cast<int64_t>(whole.size());
+  std::vector<uint8_t> buffer(20000);
+  char* into = reinterpret_cast<char*>(buffer.data());
+  for (int64_t offset : {int64_t{0}, int64_t{2999}, int64_t{3001}, int64_t{7999}, size - 1}) {
+    for (int64_t count : {int64_t{1}, int64_t{2}, int64_t{5001}, int64_t{20000}}) {
+      int64_t got = quarnex_mount::read_pieces(&reader, pieces, "", size, offset, into, count);
+      ASSERT_EQ(got, std::min(count, size - offset)) << offset << "+" << count;
+      EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + got, whole.begin() + offset)) << offset << "+" << count;
+    }
+  }
+  EXPECT_EQ(quarnex_mount::read_pieces(&reader, pieces, "", size + 10, size - 5, into, 10), -EIO);
+  EXPECT_EQ(quarnex_mount::read_pieces(&reader, {}, "", 10, 0, into, 10), -EIO);
+  EXPECT_EQ(quarnex_mount::read_pieces(&reader, {}, "held in its entry", 17, 8, into, 100), 9);
+  EXPECT_EQ(std::string(into, 9), "its entry");
+  EXPECT_TRUE(quarnex_mount::pieces_in_place(&reader, pieces));
+}
+
+// A disc tree written out by hand: folders by node, each read counted.
+class HandTree : public pdiset::DiscTree {
+ public:
+  pdiset::TreeKind kind() const override { return pdiset::TreeKind::kRockRidge; }
+  const pdiset::DiscEntry& root() const override { return root_; }
+  std::optional<pdiset::Failure> read_folder(const pdiset::DiscEntry& folder,
+                                             std::vector<pdiset::DiscEntry>* entries) const override {
+    ++reads[folder.node];
+    if (folder.node == 99) return pdiset::Failure{"folder 99", EIO};
+    *entries = folders.at(folder.node);
+    return std::nullopt;
+  }
+  static pdiset::DiscEntry entry(const std::string& name, pdiset::DiscEntryType type, int64_t node = 0) {
+    pdiset::DiscEntry e;
+    e.name = name;
+    e.type = type;
+    e.node = node;
+    e.size = type == pdiset::DiscEntryType::kFile ? 1 : 0;
+    return e;
+  }
+  pdiset::DiscEntry root_ = entry("", pdiset::DiscEntryType::kFolder, 1);
+  std::map<int64_t, std::vector<pdiset::DiscEntry>> folders;
+  mutable std::map<int64_t, std::atomic<int>> reads;
+};
+
+TEST(MountNodes, NamesAFolderCannotHoldAndDuplicatesLeftOut) {
+  using T = pdiset::DiscEntryType;
+  HandTree tree;
+  tree.folders[1] = {HandTree::entry("disc.iso", T::kFile),      HandTree::entry("a/b", T::kFile),
+                     HandTree::entry("", T::kFile),              HandTree::entry(".", T::kFolder, 2),
+                     HandTree::entry("..", T::kFolder, 2),       HandTree::entry(std::string("n\0l", 3), T::kFile),
+                     HandTree::entry("dup", T::kFile),           HandTree::entry("sub", T::kFolder, 2),
+                     HandTree::entry("dup", T::kFolder, 2),      HandTree::entry("bad", T::kFolder, 99),
+                     HandTree::entry("disc (image).iso", T::kFile)};
+  tree.folders[2] = {HandTree::entry("x", T::kFile)};
+  for (auto& f : tree.folders) tree.reads[f.first] = 0;
+  tree.reads[99] = 0;
+  FILE* notes = tmpfile();
+  quarnex_mount::MountNodes nodes(&tree, MountEntry{"disc.iso", 0, 4096, 5}, notes);
+  const quarnex_mount::FolderEntries* root = nodes.folder(1);
+  std::vector<std::string> names;
+  for (uint64_t ino : root->children) names.push_back(nodes.node(ino)->name);
+  // The image first, under a name no root entry has; then the disc's order.
+  EXPECT_EQ(names, (std::vector<std::string>{"disc (image 2).iso", "disc.iso", "sub", "dup", "bad", "disc (image).iso"}));
+  EXPECT_EQ(nodes.iso().size, 4096);
+  EXPECT_EQ(nodes.node(nodes.lookup(1, "dup"))->type, quarnex_mount::NodeType::kFolder);
+  rewind(notes);
+  std::string text;
+  for (int c; (c = fgetc(notes)) != EOF;) text += static_cast<char>(c);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
+  EXPECT_NE(text.find("in /, two entries are named dup; the earlier is left out"), std::string::npos) << text;
+  EXPECT_NE(text.find("in /, the name n?l cannot be shown in a folder; left out"), std::string::npos) << text;
+  // Folders are read when first visited, once, whichever thread asks.
+  EXPECT_EQ(tree.reads[2].load(), 0);
+  const int64_t sub = nodes.lookup(1, "sub");
+  std::atomic<int64_t> first{0}, differ{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t)
+    threads.emplace_back([&] {
+      int64_t x = nodes.lookup(static_cast<uint64_t>(sub), "x");
+      int64_t expected = 0;
+      if (!first.compare_exchange_strong(expected, x) && expected != x) ++differ;
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_GT(first.load(), 0);
+  EXPECT_EQ(differ.load(), 0);
+  EXPECT_EQ(tree.reads[2].load(), 1);
+  EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "x"), first.load());  // the same number every time
+  EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "y"), 0);
+  EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(nodes.lookup(1, "bad")), "x"), -1);
+  fclose(notes);
 }
 
 }  // namespace

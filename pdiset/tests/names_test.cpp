@@ -48,4 +48,20 @@ TEST(MemberFileName, NumbersFollowTheSetNameAsTyped) {
   EXPECT_EQ(member_file_name("movie.pdi", 100), "movie.pdi100");
 }
 
+// Any member's name leads back to its set and index; other names to none.
+TEST(MemberIndex, InverseOfTheMemberNames) {
+  for (const std::string set : {"movie.pdi", "dir/Movie.PDI", "a.pdi.pdi"})
+    for (int index : {0, 1, 9, 10, 99, 100, 1234}) {
+      std::string found;
+      EXPECT_EQ(member_index(member_file_name(set, index), &found), index) << set << " " << index;
+      EXPECT_EQ(found, set);
+    }
+  for (const std::string name : {"movie", "movie.pdi1", "movie.pdi001", "movie.pdi00", "movie.iso01", "movie.pd01",
+                                 "movie.pdi0000000001", ""}) {
+    std::string found = "unchanged";
+    EXPECT_EQ(member_index(name, &found), -1) << name;
+    EXPECT_EQ(found, "unchanged");
+  }
+}
+
 }  // namespace

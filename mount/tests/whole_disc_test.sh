@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# The mount shows the whole disc. Discs mastered here by genisoimage, xorriso
+# and mkudffs, each cut into a set at odd places and mounted, are compared
+# entry by entry (names, types, sizes, times, link targets) and byte by byte
+# with what bsdtar (ISO 9660) or 7zz (UDF) extracts from the unsplit image;
+# the disc with a file over 4 GiB is also listed, extracted and converted by
+# quarnex.
+# Usage: whole_disc_test.sh QUARNEX_MOUNT QUARNEX [CASE...]
+set -uo pipefail
+mount_program=$(realpath "$1") quarnex=$(realpath "$2")
+shift 2
+only=("$@")
+source "$(dirname "$0")/../../extractor/tests/thirdparty/pdi_set.sh"
+for t in genisoimage xorriso mkudffs udfinfo bsdtar 7zz cmp fallocate; do
+  command -v "$t" > /dev/null || { echo "missing $t: run scripts/setup.sh"; exit 1; }
+done
+work=$(mktemp -d /tmp/quarnex_whole_disc.XXXXXX)
+failures=0
+mounted=()
+cleanup() {
+  for m in "${mounted[@]}"; do fusermount3 -u "$m" 2> /dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+check() {  # check WHAT COMMAND...: runs it, counts a failure
+  local what=$1
+  shift
+  if "$@" > "$work/check.log" 2>&1; then
+    echo "ok   $what"
+  else
+    echo "FAIL $what"
+    sed 's/^/     /' "$work/check.log" | head -20
+    failures=$((failures + 1))
+  fi
+}
+
+# The files every disc holds: nested and empty folders, long and UTF-8
+# names, a symbolic link, a hidden file, awkward sizes.
+make_tree() {
+  local d=$1 size
+  mkdir -p "$d/nested/deeper/deepest" "$d/empty folder" "$d/nested/sibling"
+  for size in 0 1 2047 2048 2049 123457 1048577; do head -c "$size" /dev/urandom > "$d/size $size.bin"; done
+  head -c 5000 /dev/urandom > "$d/nested/deeper/deepest/inner.dat"
+  head -c 777 /dev/urandom > "$d/nested/sibling/other.dat"
+  head -c 3000 /dev/urandom > "$d/A file name well past sixty-four characters, as Joliet allows when asked.txt"
+  head -c 4321 /dev/urandom > "$d/Grüße aus Köln – ünïcödé ✓.txt"
+  echo "hidden" > "$d/hidden.txt"
+  ln -s nested/deeper/deepest/inner.dat "$d/link to inner"
+}
+
+master_rr_joliet() { make_tree src && genisoimage -quiet -R -J -joliet-long -hidden hidden.txt -V RRJ -o image.iso src; }
+master_joliet() { make_tree src && genisoimage -quiet -J -V JOLIET -o image.iso src 2> /dev/null; }
+master_plain() { make_tree src && genisoimage -quiet -V PLAIN -o image.iso src 2> /dev/null; }
+master_udf_bridge() { make_tree src && genisoimage -quiet -udf -R -J -joliet-long -V BRIDGE -o image.iso src; }
+# The bridge disc with every ISO 9660 volume descriptor ("CD001" from
+# sector 16 on) zeroed: a UDF-only disc.
+master_udf_only() {
+  master_udf_bridge || return 1
+  local s
+  for ((s = 16; s < 32; s++)); do
+    dd if=image.iso bs=1 skip=$((s * 2048 + 1)) count=5 status=none | grep -q CD001 &&
+      dd if=/dev/zero of=image.iso bs=2048 seek=$s count=1 conv=notrunc status=none
+  done
+  [[ -z $(bsdtar -tf image.iso 2> /dev/null) ]] || { echo "bsdtar still reads an ISO 9660 tree"; return 1; }
+}
+master_deep_rr() {
+  make_tree src && mkdir -p src/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11 &&
+    head -c 999 /dev/urandom > src/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11/bottom.bin &&
+    xorriso -as mkisofs -quiet -R -V DEEP -o image.iso src 2> xorriso.log
+}
+# A sparse file of 4,600,000,123 bytes with data at its start, around
+# 4 GiB and at its end: recorded in several sections. The image's zeros
+# are dug out of it again, to spare the disk.
+readonly BIG=4600000123 FOUR_GIB=4294967296
+master_big() {
+  mkdir -p src && echo "small" > src/small.txt && truncate -s $BIG src/big.bin || return 1
+  local at
+  for at in 0 $((FOUR_GIB - 1048576)) $((BIG - 1048576)); do
+    head -c 1048576 /dev/urandom | dd of=src/big.bin bs=1M seek=$at oflag=seek_bytes conv=notrunc status=none
+  done
+  xorriso -as mkisofs -quiet -iso-level 3 -V BIG -o image.iso src 2> xorriso.log && fallocate -d image.iso
+}
+# mkudffs writes UDF 2.50 for write-once media only: the image ends with
+# its virtual allocation table, as a closed disc does.
+master_empty_udf250() {
+  truncate -s 16M image.iso && mkudffs --media-type=bdr --udfrev=0x0250 --label=EMPTY image.iso > mkudffs.log &&
+    truncate -s $((($(sed -n 's/^vatblock=//p' mkudffs.log) + 1) * 2048)) image.iso
+}
+
+# cut_set IMAGE BASE: NAME.pdi, NAME.pdi01, ... cut inside the volume
+# descriptors, at odd places a third and two thirds in, and 12,345 bytes
+# past 4 GiB of image when the image is that large; holes stay holes.
+cut_set() {
+  local image=$1 base=$2 total start=0 k=0 cut
+  total=$(($(stat -c %s "$image") + SET_HEADER_SIZE))
+  local cuts=($(stream_position 16 161) $((total / 3 | 1)) $((total * 2 / 3 + 777)))
+  ((total > FOUR_GIB + 100000)) && cuts+=($((SET_HEADER_SIZE + FOUR_GIB + 12345)))
+  mapfile -t cuts < <(printf '%s\n' "${cuts[@]}" | sort -n -u)
+  printf 'whole disc test set %s\n' "$base" | dd of="$(member_name "$base" 0)" bs=$SET_HEADER_SIZE conv=sync status=none
+  for cut in "${cuts[@]}" "$total"; do
+    local from=$((start > SET_HEADER_SIZE ? start - SET_HEADER_SIZE : 0)) seek=$((k == 0 ? SET_HEADER_SIZE : 0))
+    dd if="$image" of="$(member_name "$base" $k)" bs=1M iflag=skip_bytes,count_bytes oflag=seek_bytes \
+      skip=$from count=$((cut - start - seek)) seek=$seek conv=sparse,notrunc status=none
+    start=$cut k=$((k + 1))
+  done
+}
+
+# listing DIR [LEAVE_OUT]: every entry below DIR: path, type, then size and
+# modification time (files), link target (links).
+listing() {
+  (cd "$1" && find . -mindepth 1 ! -path "./${2:-}" \( -type f -printf '%P\tf\t%s\t%T@\n' -o \
+    -type l -printf '%P\tl\t%l\n' -o -type d -printf '%P\td\n' -o -printf '%P\t?\n' \)) |
+    sed -E 's/^([^\t]*\tf\t[0-9]+\t[0-9]+)\.[0-9]+$/\1/' | LC_ALL=C sort
+}
+same_listing() { diff <(listing "$1") <(listing "$2" "$3"); }
+# same_bytes EXTRACTED MOUNTED: every file of EXTRACTED equals its mounted twin.
+same_bytes() {
+  local bad=0 f
+  while IFS= read -r -d '' f; do cmp "$1/$f" "$2/$f" || bad=1; done < <(cd "$1" && find . -type f -print0)
+  return $bad
+}
+# same_regions A B: equal sizes, and equal bytes where the big file's data lies.
+same_regions() {
+  [[ $(stat -c %s "$1") == $(stat -c %s "$2") ]] || { echo "sizes $(stat -c %s "$1") and $(stat -c %s "$2")"; return 1; }
+  local size at
+  size=$(stat -c %s "$1")
+  for at in 0 $((FOUR_GIB - 2097152)) $((size - 4194304)); do
+    ((at < 0)) && at=0
+    cmp -i $at -n 4194304 "$1" "$2" || return 1
+  done
+}
+# The big file as quarnex names it (the plain ISO 9660 name; the mount
+# shows the Rock Ridge name xorriso adds, big.bin).
+readonly BIG_NAME=BIG.BIN
+# -l shows it once, with its whole length.
+listed_once_whole() {
+  [[ $(grep -c "$BIG_NAME" "$1") == 1 ]] && grep -q "$BIG_NAME.* $BIG\b" "$1" || { cat "$1"; return 1; }
+}
+quarnex_run() {  # quarnex_run LOG ARGS...: quarnex in the set's folder, stdin closed
+  local log=$1
+  shift
+  (cd set && "$quarnex" "$@" < /dev/null > "../$log" 2>&1)
+}
+
+# The table: case, master, judge (bsdtar, 7zz or udfinfo), the member named
+# to the mount (0 the first, 2 the third, or "base" for the set without ".pdi").
+cases=(
+  "rr-joliet     master_rr_joliet     bsdtar  0"
+  "joliet        master_joliet        bsdtar  2"
+  "plain         master_plain         bsdtar  base"
+  "udf-bridge    master_udf_bridge    bsdtar  0"
+  "udf-only      master_udf_only      7zz     1"
+  "deep-rr       master_deep_rr       bsdtar  0"
+  "over-4gib     master_big           bsdtar  0"
+  "empty-udf250  master_empty_udf250  udfinfo 0"
+)
+for row in "${cases[@]}"; do
+  read -r name master judge member <<< "$row"
+  [[ ${#only[@]} -gt 0 && " ${only[*]} " != *" $name "* ]] && continue
+  dir=$work/$name
+  mkdir -p "$dir/set" "$dir/mnt" "$dir/x" && cd "$dir" || exit 1
+  if ! $master > master.log 2>&1; then
+    check "$name: mastering" sh -c "cat master.log; false"
+    continue
+  fi
+  cut_set image.iso set/disc
+  case $member in base) arg=set/disc ;; *) arg=set/$(member_name disc "$member") ;; esac
+  case $judge in
+    bsdtar) (cd x && bsdtar -x -S -f ../image.iso) ;;
+    7zz) (cd x && 7zz x -y -snl ../image.iso > /dev/null) ;;
+    udfinfo) [[ $(udfinfo image.iso | sed -n 's/^numfiles=//p;s/^numdirs=//p' | paste -sd ' ') == "0 1" ]] ||
+               check "$name: udfinfo sees an empty volume" false ;;
+  esac
+  if ! "$mount_program" "$arg" mnt 2> mount.err; then
+    check "$name: mounted from $arg" sh -c "cat mount.err; false"
+    cd "$work" && continue
+  fi
+  mounted+=("$dir/mnt")
+  check "$name: every entry as $judge sees it (names, types, sizes, times, links)" same_listing x mnt disc.iso
+  if [[ $name == over-4gib ]]; then
+    check "$name: small.txt as $judge extracts it" cmp x/small.txt mnt/small.txt
+    check "$name: big.bin's data at its start, around 4 GiB and at its end" same_regions src/big.bin mnt/big.bin
+    check "$name: the mounted .iso is the image (where it holds data)" same_regions image.iso mnt/disc.iso
+  else
+    check "$name: every file's bytes as $judge extracts them" same_bytes x mnt
+    check "$name: the mounted .iso is the unsplit image" cmp image.iso mnt/disc.iso
+  fi
+  check "$name: nothing read as an error" sh -c "! grep -i 'error\|cannot' mount.err"
+  check "$name: unmount" fusermount3 -u mnt && unset 'mounted[${#mounted[@]}-1]'
+  if [[ $name == over-4gib ]]; then
+    rm -rf x
+    quarnex_run list.log -l disc.pdi
+    check "$name: quarnex -l shows $BIG_NAME once, whole" listed_once_whole list.log
+    mkdir -p set/out
+    quarnex_run extract.log -d out disc.pdi
+    check "$name: quarnex extracts $BIG_NAME whole" same_regions src/big.bin "set/out/$BIG_NAME"
+    rm -rf set/out
+    quarnex_run convert.log -i converted disc.pdi
+    check "$name: quarnex -i writes the unsplit image" same_regions image.iso set/converted.iso
+    rm -f set/converted.iso
+  fi
+  cd "$work" && rm -rf "$dir"
+done
+echo "$failures failed"
+[[ $failures -eq 0 ]]

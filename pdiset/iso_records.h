@@ -1,0 +1,43 @@
+// The directory records of one ISO 9660 folder as the tree reader needs
+// them: each record with its system use bytes (where Rock Ridge lives), its
+// extended attribute length and its date in seconds since 1970 UTC.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "directory.h"
+
+namespace pdiset {
+
+struct IsoRecord {
+  DirectoryRecord record;      // identifier bytes, extent, length, flags, date
+  unsigned ear_sectors = 0;    // extended attribute sectors before the data
+  int64_t mtime = 0;           // the record's date, seconds since 1970 UTC
+  std::string system_use;      // the bytes after the identifier (and its pad)
+  // The sector where the data (or the folder's records) begin.
+  int64_t data_sector() const { return int64_t{record.first_sector} + ear_sectors; }
+};
+
+// Walks a folder's bytes [0, size): a record length byte of 0 moves to the
+// next sector; a record shorter than 34 bytes, running past the bytes, or
+// whose identifier runs past its own length ends that sector's walk. At most
+// max_records records are returned; *more is set when there were more.
+std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
+                                        bool* more);
+
+// Seconds since 1970 UTC of a 7-byte record date (years since 1900, month,
+// day, hour, minute, second, offset from UTC in 15-minute steps); 0 for a
+// date whose month or day is out of range.
+int64_t record_date_seconds(const unsigned char* date);
+
+// The same for a 17-byte long-form date ("YYYYMMDDHHMMSScc" and the offset
+// byte); 0 when the digits are not a date.
+int64_t long_date_seconds(const unsigned char* date);
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+int64_t days_from_civil(int64_t year, unsigned month, unsigned day);
+
+}  // namespace pdiset

@@ -1,0 +1,255 @@
+#include "iso_tree.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "directory.h"
+#include "iso_names.h"
+#include "iso_records.h"
+#include "layout.h"
+#include "rock_ridge.h"
+#include "sections.h"
+
+namespace pdiset {
+
+namespace {
+
+uint32_t le32(const unsigned char* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int64_t pack(uint32_t low, uint32_t high) {
+  return static_cast<int64_t>(uint64_t{low} | uint64_t{high} << 32);
+}
+uint32_t low_of(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
+uint32_t high_of(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v) >> 32); }
+
+Failure folder_failure(uint32_t sector, int error_number) {
+  return Failure{"folder at image sector " + std::to_string(sector), error_number};
+}
+
+bool is_dot(const IsoRecord& r) { return r.record.name.size() == 1 && r.record.name[0] == '\0'; }
+bool is_dot_dot(const IsoRecord& r) { return r.record.name.size() == 1 && r.record.name[0] == '\1'; }
+
+enum class Names { kPlain, kRockRidge, kJoliet };
+
+class IsoTree : public DiscTree {
+ public:
+  IsoTree(const ImageSource& image, Names names, unsigned skip, int64_t volume_sectors, uint32_t root_sector,
+          uint32_t root_length, int64_t root_mtime)
+      : image_(image), names_(names), skip_(skip), volume_sectors_(volume_sectors), root_sector_(root_sector) {
+    root_.name = "";
+    root_.type = DiscEntryType::kFolder;
+    root_.mtime = root_mtime;
+    root_.node = pack(root_sector, root_sector);
+    root_.node_length = pack(root_length, 0);
+  }
+
+  TreeKind kind() const override {
+    switch (names_) {
+      case Names::kRockRidge: return TreeKind::kRockRidge;
+      case Names::kJoliet: return TreeKind::kJoliet;
+      default: return TreeKind::kIso9660;
+    }
+  }
+  const DiscEntry& root() const override { return root_; }
+
+  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const override {
+    entries->clear();
+    if (folder.type != DiscEntryType::kFolder) return folder_failure(low_of(folder.node), ENOTDIR);
+    if (std::optional<Failure> failure = list(folder, entries)) return failure;
+    // Relocated folders live in a root folder of this name; shown where
+    // their CL entries put them, it is left out when nothing else is in it.
+    if (names_ != Names::kRockRidge || high_of(folder.node_length) != 0) return std::nullopt;
+    for (size_t i = 0; i < entries->size(); ++i) {
+      const DiscEntry& e = (*entries)[i];
+      if (e.type != DiscEntryType::kFolder || (e.name != "rr_moved" && e.name != ".rr_moved")) continue;
+      std::vector<DiscEntry> moved;
+      if (!list(e, &moved) && moved.empty()) entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::optional<Failure> read_records(uint32_t sector, uint32_t length, std::vector<unsigned char>* bytes) const {
+    const int64_t at = int64_t{sector} * kSectorSize;
+    if (length == 0) {
+      // A relocated folder: its own "." record gives its length.
+      unsigned char first[kSectorSize] = {};
+      ReadOutcome read = image_.read(at, first, kSectorSize);
+      if (read.failure) return folder_failure(sector, read.failure->error_number);
+      if (read.bytes < 34 || first[0] < 34 || first[32] != 1 || first[33] != 0) return folder_failure(sector, 0);
+      length = le32(first + 10);
+    }
+    if (length > kMaxDirectoryBytes) return folder_failure(sector, EFBIG);
+    const int64_t whole = (int64_t{length} + kSectorSize - 1) / kSectorSize * kSectorSize;
+    bytes->assign(static_cast<size_t>(whole), 0);
+    ReadOutcome read = image_.read(at, bytes->data(), whole);
+    if (read.failure) return folder_failure(sector, read.failure->error_number);
+    if (read.bytes < whole) return folder_failure(sector, 0);
+    return std::nullopt;
+  }
+
+  std::optional<Failure> rock_ridge_of(const IsoRecord& r, uint32_t sector, RockRidge* rr) const {
+    if (names_ != Names::kRockRidge) return std::nullopt;
+    if (std::optional<Failure> failure = read_rock_ridge(image_, volume_sectors_, r.system_use, skip_, rr))
+      return folder_failure(sector, failure->error_number);
+    return std::nullopt;
+  }
+
+  std::string name_of(const IsoRecord& r, const RockRidge& rr) const {
+    if (rr.has_name) return rr.name;
+    return names_ == Names::kJoliet ? joliet_name(r.record.name) : plain_name(r.record.name);
+  }
+
+  std::optional<Failure> list(const DiscEntry& folder, std::vector<DiscEntry>* entries) const {
+    const uint32_t sector = low_of(folder.node), parent = high_of(folder.node);
+    const uint32_t length = low_of(folder.node_length), depth = high_of(folder.node_length);
+    if (depth > static_cast<uint32_t>(kMaxIsoDepth)) return folder_failure(sector, ELOOP);
+    std::vector<unsigned char> bytes;
+    if (std::optional<Failure> failure = read_records(sector, length, &bytes)) return failure;
+    bool more = false;
+    std::vector<IsoRecord> all =
+        walk_iso_records(bytes.data(), static_cast<int64_t>(bytes.size()), kMaxFolderEntries + 2, &more);
+    if (more) return folder_failure(sector, E2BIG);
+
+    // The folder must be where its own ".." says it belongs.
+    std::optional<int64_t> recorded_parent;
+    for (const IsoRecord& r : all) {
+      if (!is_dot_dot(r) || recorded_parent) continue;
+      RockRidge rr;
+      if (std::optional<Failure> failure = rock_ridge_of(r, sector, &rr)) return failure;
+      recorded_parent = rr.parent_link ? int64_t{*rr.parent_link} : r.data_sector();
+    }
+    std::vector<IsoRecord>& records = all;
+    records.erase(std::remove_if(records.begin(), records.end(),
+                                 [](const IsoRecord& r) { return is_dot(r) || is_dot_dot(r); }),
+                  records.end());
+    // genisoimage records a folder at the eighth level, whose subfolders it
+    // could not keep, as its own parent: such a folder may sit anywhere, so
+    // it shows its files but no subfolders (which could lead back to it).
+    const bool own_parent = depth > 0 && recorded_parent == int64_t{sector};
+    if (depth > 0 && !own_parent && recorded_parent != int64_t{parent}) return folder_failure(sector, ELOOP);
+
+    std::vector<DirectoryRecord> plain;
+    plain.reserve(records.size());
+    for (const IsoRecord& r : records) plain.push_back(r.record);
+    std::unordered_set<uint32_t> folders_here;
+    entries->reserve(records.size());
+    for (const SectionedFile& file : join_sections(plain)) {
+      const IsoRecord& first = records[file.first];
+      const IsoRecord& last = records[file.final_record];
+      RockRidge rr;
+      if (std::optional<Failure> failure = rock_ridge_of(last, sector, &rr)) return failure;
+      if (rr.relocated) continue;
+      DiscEntry e;
+      e.name = name_of(last, rr);
+      e.mtime = rr.mtime ? *rr.mtime : last.mtime;
+      std::optional<int64_t> child;
+      uint32_t child_length = 0;
+      if (rr.child_link) {
+        child = *rr.child_link;
+      } else if (first.record.flags & 2) {
+        child = first.data_sector();
+        child_length = first.record.data_length;
+      }
+      if (child) {
+        if (own_parent || *child > UINT32_MAX || *child == sector || *child == root_sector_) continue;
+        if (!folders_here.insert(static_cast<uint32_t>(*child)).second) continue;
+        e.type = DiscEntryType::kFolder;
+        e.node = pack(static_cast<uint32_t>(*child), sector);
+        e.node_length = pack(child_length, depth + 1);
+      } else if (rr.is_link || (rr.mode && (*rr.mode & 0170000) == 0120000)) {
+        e.type = DiscEntryType::kSymlink;
+        e.link_target = rr.link_target;
+        e.size = static_cast<int64_t>(rr.link_target.size());
+      } else {
+        e.type = DiscEntryType::kFile;
+        e.size = file.length;
+        for (size_t i = file.first; i <= file.final_record; ++i)
+          if (records[i].record.data_length > 0)
+            e.extents.push_back(DataExtent{records[i].data_sector() * kSectorSize, records[i].record.data_length});
+      }
+      entries->push_back(std::move(e));
+    }
+    return std::nullopt;
+  }
+
+  const ImageSource& image_;
+  Names names_;
+  unsigned skip_;
+  int64_t volume_sectors_;
+  uint32_t root_sector_;
+  DiscEntry root_;
+};
+
+bool is_descriptor(const unsigned char* d) { return memcmp(d + 1, "CD001", 5) == 0; }
+
+bool is_joliet(const unsigned char* d) {
+  if (d[0] != 2) return false;
+  const unsigned char* escapes = d + 88;
+  for (int i = 0; i + 2 < 32; ++i)
+    if (escapes[i] == '%' && escapes[i + 1] == '/' &&
+        (escapes[i + 2] == '@' || escapes[i + 2] == 'C' || escapes[i + 2] == 'E'))
+      return true;
+  return false;
+}
+
+}  // namespace
+
+int64_t iso_folder_length(const DiscEntry& folder) { return low_of(folder.node_length); }
+
+std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
+  tree->reset();
+  unsigned char pvd[kSectorSize] = {}, joliet[kSectorSize] = {};
+  bool have_pvd = false, have_joliet = false;
+  for (int i = 0; i < kMaxVolumeDescriptors; ++i) {
+    unsigned char d[kSectorSize] = {};
+    ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector + i} * kSectorSize, d, kSectorSize);
+    if (read.failure) return read.failure;
+    if (read.bytes < kSectorSize || !is_descriptor(d) || d[0] == 255) break;
+    if (d[0] == 1 && !have_pvd) {
+      memcpy(pvd, d, kSectorSize);
+      have_pvd = true;
+    } else if (is_joliet(d) && !have_joliet) {
+      memcpy(joliet, d, kSectorSize);
+      have_joliet = true;
+    }
+  }
+  if (!have_pvd) return std::nullopt;
+  const int64_t volume_sectors = le32(pvd + 80);
+  const unsigned char* root = pvd + 156;
+  uint32_t root_sector = le32(root + 2) + root[1];
+  int64_t root_mtime = record_date_seconds(root + 18);
+
+  // Rock Ridge announces itself in the root's own "." record.
+  unsigned char first[kSectorSize] = {};
+  ReadOutcome read = image.read(int64_t{root_sector} * kSectorSize, first, kSectorSize);
+  if (read.failure) return read.failure;
+  bool more = false;
+  std::vector<IsoRecord> dot = walk_iso_records(first, read.bytes, 1, &more);
+  std::optional<unsigned> skip;
+  if (!dot.empty() && is_dot(dot[0])) skip = rock_ridge_skip(dot[0].system_use);
+  if (skip) {
+    RockRidge rr;
+    if (std::optional<Failure> failure = read_rock_ridge(image, volume_sectors, dot[0].system_use, *skip, &rr))
+      return failure;
+    if (rr.mtime) root_mtime = *rr.mtime;
+    tree->reset(new IsoTree(image, Names::kRockRidge, *skip, volume_sectors, root_sector, le32(root + 10),
+                            root_mtime));
+  } else if (have_joliet) {
+    const unsigned char* jroot = joliet + 156;
+    tree->reset(new IsoTree(image, Names::kJoliet, 0, volume_sectors, le32(jroot + 2) + jroot[1],
+                            le32(jroot + 10), record_date_seconds(jroot + 18)));
+  } else {
+    tree->reset(new IsoTree(image, Names::kPlain, 0, volume_sectors, root_sector, le32(root + 10), root_mtime));
+  }
+  return std::nullopt;
+}
+
+}  // namespace pdiset

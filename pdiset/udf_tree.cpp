@@ -1,0 +1,199 @@
+#include "udf_tree.h"
+
+#include <unordered_set>
+
+#include "udf_names.h"
+#include "udf_volume.h"
+
+namespace pdiset {
+
+namespace {
+
+using udf::BlockAddress;
+using udf::FileEntry;
+using udf::LongAd;
+
+// Where a folder's entry lies, and (with its depth) the folder it was found
+// in, packed into the entry's node fields.
+int64_t pack(BlockAddress a) { return int64_t{a.partition} << 32 | a.block; }
+BlockAddress unpack(int64_t v) {
+  return BlockAddress{static_cast<uint16_t>(v >> 32 & 0xFFFF), static_cast<uint32_t>(v & 0xFFFFFFFF)};
+}
+int64_t pack_parent(int depth, BlockAddress parent) { return int64_t{depth} << 48 | pack(parent); }
+
+LongAd icb_at(BlockAddress a) {
+  LongAd icb;
+  icb.length = udf::kBlockSize;
+  icb.address = a;
+  return icb;
+}
+
+class UdfTree : public DiscTree {
+ public:
+  UdfTree(std::unique_ptr<udf::Volume> volume, DiscEntry root) : volume_(std::move(volume)), root_(std::move(root)) {}
+  TreeKind kind() const override { return TreeKind::kUdf; }
+  const DiscEntry& root() const override { return root_; }
+  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const override;
+
+ private:
+  std::optional<Failure> same_entry(BlockAddress recorded, BlockAddress expected, bool* same) const;
+
+  std::unique_ptr<udf::Volume> volume_;
+  DiscEntry root_;
+};
+
+std::string where_text(BlockAddress a) {
+  return "partition " + std::to_string(a.partition) + " block " + std::to_string(a.block);
+}
+
+// True when the entry recorded at recorded is the one at expected, through
+// indirect entries too.
+std::optional<Failure> UdfTree::same_entry(BlockAddress recorded, BlockAddress expected, bool* same) const {
+  *same = recorded == expected;
+  if (*same || !volume_->names_partition(recorded.partition)) return std::nullopt;
+  BlockAddress where;
+  FileEntry entry;
+  bool bad = false;
+  if (auto failure = volume_->read_entry(icb_at(recorded), &where, &entry, &bad)) return failure;
+  *same = !bad && where == expected;
+  return std::nullopt;
+}
+
+std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const {
+  entries->clear();
+  const BlockAddress self = unpack(folder.node), parent = unpack(folder.node_length);
+  const int depth = static_cast<int>(folder.node_length >> 48 & 0x7FFF);
+  if (folder.type != DiscEntryType::kFolder) return udf::damaged("not a folder: " + folder.name);
+  if (depth > kUdfMaxDepth) return udf::damaged("folders nest deeper than " + std::to_string(kUdfMaxDepth));
+
+  BlockAddress where;
+  FileEntry entry;
+  bool bad = false;
+  if (auto failure = volume_->read_entry(icb_at(self), &where, &entry, &bad)) return failure;
+  if (bad || entry.file_type != udf::kTypeDirectory) return udf::damaged("no folder at " + where_text(self));
+  udf::Budget budget{kUdfMaxFolderRuns, kUdfMaxFolderLookups};
+  udf::FileData data;
+  std::string records;
+  if (auto failure = volume_->entry_data(entry, where, &budget, &data, &bad)) return failure;
+  if (!bad)
+    if (auto failure = volume_->read_data(data, kUdfMaxFolderBytes, &records, &bad)) return failure;
+  if (bad) return udf::damaged("the records of the folder at " + where_text(self));
+
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(records.data());
+  const size_t size = records.size();
+  std::unordered_set<int64_t> folders_seen;
+  bool parent_seen = false;
+  size_t held = 0;  // bytes the entries take
+  for (size_t at = 0; at + 38 <= size;) {
+    const unsigned char* fid = bytes + at;
+    udf::Tag tag;
+    if (!udf::read_tag(fid, 16, &tag) || tag.id != udf::kFileIdentifier) {
+      bool blank = true;
+      for (int i = 0; i < 16; ++i) blank &= fid[i] == 0;
+      if (blank) break;  // the records end before the folder's recorded length
+      return udf::damaged("a record of the folder at " + where_text(self));
+    }
+    const unsigned characteristics = fid[18], name_length = fid[19], use_length = udf::le16(fid + 36);
+    const size_t length = 38 + size_t{use_length} + name_length;
+    if (length > size - at) return udf::damaged("a record of the folder at " + where_text(self));
+    at += (length + 3) & ~size_t{3};
+    const LongAd icb = udf::read_long_ad(fid + 20);
+    if (characteristics & 0x04) continue;  // deleted
+    if (characteristics & 0x08) {
+      // The parent entry must lead back to where this folder was found.
+      bool same = false;
+      if (auto failure = same_entry(icb.address, parent, &same)) return failure;
+      if (!same) return udf::damaged("the folder at " + where_text(self) + " names another parent");
+      parent_seen = true;
+      continue;
+    }
+    DiscEntry child;
+    if (name_length == 0 ||
+        !udf::compressed_unicode_to_utf8(fid + 38 + use_length, name_length, &child.name) ||
+        !volume_->names_partition(icb.address.partition))
+      continue;
+    BlockAddress child_where;
+    FileEntry child_entry;
+    if (auto failure = volume_->read_entry(icb, &child_where, &child_entry, &bad)) return failure;
+    if (bad) continue;
+    child.mtime = child_entry.mtime;
+    switch (child_entry.file_type) {
+      case udf::kTypeDirectory: {
+        if (child_where == where || child_where == unpack(root_.node)) continue;
+        if (!folders_seen.insert(pack(child_where)).second) continue;
+        child.type = DiscEntryType::kFolder;
+        child.node = pack(child_where);
+        child.node_length = pack_parent(depth + 1, where);
+        break;
+      }
+      case udf::kTypeUnspecified:
+      case udf::kTypeFile: {
+        udf::FileData file;
+        if (auto failure = volume_->entry_data(child_entry, child_where, &budget, &file, &bad)) return failure;
+        if (bad) {
+          if (budget.spent()) return udf::damaged("too many runs in the folder at " + where_text(self));
+          continue;
+        }
+        child.type = DiscEntryType::kFile;
+        child.size = file.length;
+        if (file.is_inline)
+          child.inline_data = std::move(file.inline_bytes);
+        else
+          child.extents = std::move(file.runs);
+        break;
+      }
+      case udf::kTypeSymlink: {
+        udf::FileData file;
+        std::string components;
+        udf::Budget link_budget{64, 64};
+        if (auto failure = volume_->entry_data(child_entry, child_where, &link_budget, &file, &bad)) return failure;
+        if (!bad)
+          if (auto failure = volume_->read_data(file, kUdfMaxLinkBytes, &components, &bad)) return failure;
+        if (bad || !udf::symlink_target(reinterpret_cast<const unsigned char*>(components.data()),
+                                        components.size(), &child.link_target))
+          continue;
+        child.type = DiscEntryType::kSymlink;
+        child.size = static_cast<int64_t>(child.link_target.size());
+        break;
+      }
+      default:
+        continue;  // devices, pipes, sockets and the volume's own files
+    }
+    held += sizeof child + child.name.size() + child.inline_data.size() + child.link_target.size() +
+            child.extents.size() * sizeof(DataExtent);
+    if (held > kUdfMaxFolderHeld) return udf::damaged("the folder at " + where_text(self) + " is too large");
+    entries->push_back(std::move(child));
+  }
+  if (!parent_seen) return udf::damaged("the folder at " + where_text(self) + " has no parent entry");
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Failure> open_udf_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
+  tree->reset();
+  std::unique_ptr<udf::Volume> volume;
+  if (auto failure = udf::Volume::open(image, &volume)) return failure;
+  if (!volume) return std::nullopt;
+  BlockAddress where;
+  FileEntry entry;
+  bool bad = false;
+  if (!volume->names_partition(volume->root().address.partition)) return udf::damaged("no root folder");
+  if (auto failure = volume->read_entry(volume->root(), &where, &entry, &bad)) return failure;
+  if (bad || entry.file_type != udf::kTypeDirectory) return udf::damaged("no root folder");
+  DiscEntry root;
+  root.type = DiscEntryType::kFolder;
+  root.mtime = entry.mtime;
+  root.node = pack(where);
+  root.node_length = pack_parent(0, where);  // the root is its own parent
+  tree->reset(new UdfTree(std::move(volume), std::move(root)));
+  return std::nullopt;
+}
+
+std::optional<int64_t> udf_volume_sectors(const ImageSource& image) {
+  std::unique_ptr<udf::Volume> volume;
+  if (udf::Volume::open(image, &volume) || !volume) return std::nullopt;
+  return volume->sectors_spanned();
+}
+
+}  // namespace pdiset
