@@ -8,15 +8,7 @@
 
 #include "constants.h"
 #include "file_io.h"
-
-// Where one member's whole sectors lie. Byte positions are 64-bit so that
-// members of 2 GiB and more are read correctly.
-struct SegmentEntry {
-  int32_t first_sector;  // image sector of the member's first whole sector
-  int32_t sector_count;  // whole sectors the member holds
-  int64_t data_offset;   // byte offset of its first whole sector in the member
-  int64_t member_size;   // size of the member file
-};
+#include "pdiset/member_map.h"
 
 // One extractable file of the image's directory.
 struct FileEntry {
@@ -35,7 +27,7 @@ struct EngineState {
 
   int member_index = 0;                   // index of the current member
   std::string member_name;                // the current member's file name
-  std::vector<SegmentEntry> segment_table;
+  pdiset::MemberMap member_map;           // the members reached so far
   std::string held_member;                // left, kept until its split sector is written
 
   std::vector<FileEntry> file_table;
