@@ -33,7 +33,7 @@ struct EngineState {
   std::vector<FileEntry> file_table;
   // What the directory read learnt of the volume, for the whole-image entry.
   std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
-  int64_t set_whole_sectors = 0;           // whole sectors of all members present
+  int64_t set_whole_sectors = 0;           // whole sectors the members present put together
 
   // The output file being written, flushed before any member is deleted.
   FileHandle output_handle = kNoFile;

@@ -153,17 +153,26 @@ Conversion expect_conversion(const MadeSet& set) {
   for (const pdi_maker::PlacedFile& f : files)
     if (!last || f.first_sector >= last->first_sector) last = &f;
   Conversion c;
-  c.wanted = last ? last->first_sector + extents_shown(last->size) : 0;
-  c.sectors = c.wanted;
+  const int64_t files_end = last ? last->first_sector + extents_shown(last->size) : 0;
+  // The whole sectors up to the set's end, or up to a sector that a member
+  // beginning inside it cannot finish (it would lie in three members).
+  uint64_t stream = 0;
+  for (uint64_t s : set.member_sizes) {
+    uint64_t into = stream > kSetHeaderSize ? (stream - kSetHeaderSize) % kSectorSize : 0;
+    if (into != 0 && s < kSectorSize - into) {
+      stream -= into;
+      break;
+    }
+    stream += s;
+  }
+  c.held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
+  c.wanted = c.sectors = files_end;
   const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
   uint8_t d[84];
   pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
   if (d[0] != 1 || std::string(reinterpret_cast<char*>(d + 1), 5) != "CD001") return c;
-  c.wanted = std::max<int64_t>(c.wanted, le32(d + 80));
-  uint64_t stream = 0;
-  for (uint64_t s : set.member_sizes) stream += s;
-  int64_t held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
-  c.sectors = std::min(c.wanted, held);
+  c.wanted = std::max<int64_t>(files_end, le32(d + 80));
+  c.sectors = std::max(files_end, std::min(c.wanted, c.held));
   return c;
 }
 
