@@ -9,11 +9,14 @@
 
 #include "pdi_maker.h"
 #include "pdi_test_util.h"
+#include "pdiset/iso9660_fields.h"
 
 using namespace pdi_maker;
 using namespace pdi_test;
 
 namespace {
+
+namespace iso = pdiset::iso9660;
 
 const uint32_t kSector = kSectorSize;
 
@@ -57,32 +60,33 @@ TEST(PdiImage, VolumeDescriptorsAndPathTables) {
 
   EXPECT_TRUE(std::all_of(head.begin(), head.begin() + 16 * kSector, [](uint8_t b) { return b == 0; }));
   const uint8_t* pvd = &head[16 * kSector];
-  EXPECT_EQ(pvd[0], 1);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + 1), 5), "CD001");
-  EXPECT_EQ(pvd[6], 1);
-  EXPECT_EQ(le32(pvd + 80), image.sector_count);
-  EXPECT_EQ(be32(pvd + 84), image.sector_count);
-  EXPECT_EQ(le16(pvd + 120), 1);
-  EXPECT_EQ(be16(pvd + 122), 1);
-  EXPECT_EQ(le16(pvd + 124), 1);
-  EXPECT_EQ(le16(pvd + 128), kSector);
-  EXPECT_EQ(be16(pvd + 130), kSector);
-  EXPECT_EQ(pvd[881], 1);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + 813), 16), "2003020709050300");
+  EXPECT_EQ(pvd[iso::kDescriptorType], 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + iso::kStandardIdentifier), 5), "CD001");
+  EXPECT_EQ(pvd[iso::kDescriptorVersion], 1);
+  EXPECT_EQ(le32(pvd + iso::kVolumeSpaceSize), image.sector_count);
+  EXPECT_EQ(be32(pvd + iso::kVolumeSpaceSize + 4), image.sector_count);
+  EXPECT_EQ(le16(pvd + iso::kVolumeSetSize), 1);
+  EXPECT_EQ(be16(pvd + iso::kVolumeSetSize + 2), 1);
+  EXPECT_EQ(le16(pvd + iso::kVolumeSequenceNumber), 1);
+  EXPECT_EQ(le16(pvd + iso::kLogicalBlockSize), kSector);
+  EXPECT_EQ(be16(pvd + iso::kLogicalBlockSize + 2), kSector);
+  EXPECT_EQ(pvd[iso::kFileStructureVersion], 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + iso::kCreationDate), 16), "2003020709050300");
   // The root record inside the descriptor.
-  EXPECT_EQ(pvd[156], 34);
-  EXPECT_EQ(le32(pvd + 156 + 2), 20u);
-  EXPECT_EQ(be32(pvd + 156 + 6), 20u);
-  EXPECT_EQ(pvd[156 + 25], 2);
+  const uint8_t* root = pvd + iso::kRootRecord;
+  EXPECT_EQ(root[iso::kRecordLength], 34);
+  EXPECT_EQ(le32(root + iso::kExtent), 20u);
+  EXPECT_EQ(be32(root + iso::kExtent + 4), 20u);
+  EXPECT_EQ(root[iso::kFileFlags], 2);
 
   const uint8_t* term = &head[17 * kSector];
-  EXPECT_EQ(term[0], 255);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(term + 1), 5), "CD001");
+  EXPECT_EQ(term[iso::kDescriptorType], 255);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(term + iso::kStandardIdentifier), 5), "CD001");
 
-  uint32_t table_size = le32(pvd + 132);
-  EXPECT_EQ(be32(pvd + 136), table_size);
-  uint32_t l_sector = le32(pvd + 140);
-  uint32_t m_sector = be32(pvd + 148);
+  uint32_t table_size = le32(pvd + iso::kPathTableSize);
+  EXPECT_EQ(be32(pvd + iso::kPathTableSize + 4), table_size);
+  uint32_t l_sector = le32(pvd + iso::kLPathTable);
+  uint32_t m_sector = be32(pvd + iso::kMPathTable);
   EXPECT_EQ(l_sector, 18u);
   EXPECT_EQ(m_sector, 19u);
   struct Entry {

@@ -13,8 +13,11 @@
 
 #include "run_program.h"
 #include "set_model.h"
+#include "pdiset/iso9660_fields.h"
 
 namespace {
+
+namespace iso = pdiset::iso9660;
 
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
@@ -356,11 +359,11 @@ TEST_F(Listing, WarningWhenNoDirectoryIsFound) {
     plan.directory_sectors = 10;
     pdi_maker::Image image = pdi_maker::build_image(plan);
     uint8_t* directory = &image.metadata[size_t{image.directory_sector} * pdiset::kSectorSize];
-    ASSERT_EQ(directory[32], 1);  // the own record's identifier: one zero byte
-    ASSERT_EQ(directory[33], 0);
-    if (c.spoil_own_record) directory[33] = 'X';
+    ASSERT_EQ(directory[iso::kIdentifierLength], 1);  // the own record's identifier: one zero byte
+    ASSERT_EQ(directory[iso::kIdentifier], 0);
+    if (c.spoil_own_record) directory[iso::kIdentifier] = 'X';
     if (c.root_past_the_set) {
-      uint8_t* extent = &image.metadata[16 * pdiset::kSectorSize + 156 + 2];
+      uint8_t* extent = &image.metadata[16 * pdiset::kSectorSize + iso::kRootRecord + iso::kExtent];
       const uint32_t far = 5000000;
       for (int i = 0; i < 4; ++i) extent[i] = extent[7 - i] = static_cast<uint8_t>(far >> (8 * i));
     }

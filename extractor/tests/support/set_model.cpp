@@ -1,5 +1,6 @@
 #include "set_model.h"
 
+#include "pdiset/iso9660_fields.h"
 #include "pdiset/names.h"
 #include "run_program.h"
 
@@ -9,6 +10,7 @@
 
 using pdiset::kSectorSize;
 using pdiset::kSetHeaderSize;
+namespace iso = pdiset::iso9660;
 
 MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts) {
@@ -168,10 +170,11 @@ Conversion expect_conversion(const MadeSet& set) {
   c.held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
   c.wanted = c.sectors = files_end;
   const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
-  uint8_t d[84];
+  uint8_t d[iso::kVolumeSpaceSize + 4];
   pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
-  if (d[0] != 1 || std::string(reinterpret_cast<char*>(d + 1), 5) != "CD001") return c;
-  c.wanted = std::max<int64_t>(files_end, le32(d + 80));
+  if (d[iso::kDescriptorType] != 1 || std::string(reinterpret_cast<char*>(d + iso::kStandardIdentifier), 5) != "CD001")
+    return c;
+  c.wanted = std::max<int64_t>(files_end, le32(d + iso::kVolumeSpaceSize));
   c.sectors = std::max(files_end, std::min(c.wanted, c.held));
   return c;
 }
@@ -185,9 +188,9 @@ std::string Conversion::warning() const {
 }
 
 bool starts_with_own_record(const pdi_maker::Image& image, int64_t sector) {
-  uint8_t r[34];
+  uint8_t r[iso::kRecordFixedPart + 1];
   pdi_maker::image_bytes(image, static_cast<uint64_t>(sector) * kSectorSize, r, sizeof r);
-  return r[0] >= 34 && r[32] == 1 && r[33] == 0;
+  return r[iso::kRecordLength] >= sizeof r && r[iso::kIdentifierLength] == 1 && r[iso::kIdentifier] == 0;
 }
 
 std::string expected_listing(const pdi_maker::Image& image) {
