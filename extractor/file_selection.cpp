@@ -5,13 +5,13 @@
 #include "command_line.h"
 #include "diagnostics.h"
 #include "engine/engine_state.h"
+#include "pdiset/names.h"
 
 bool file_word_matches(const std::string& word, const std::string& name) {
   if (!word.empty() && word.back() == '*') {
-    size_t prefix = word.size() - 1;
-    return name.size() >= prefix && equal_ignoring_ascii_case(word.data(), name.data(), prefix);
+    return pdiset::starts_with_ignoring_ascii_case(name, word.substr(0, word.size() - 1));
   }
-  return word.size() == name.size() && equal_ignoring_ascii_case(word.data(), name.data(), word.size());
+  return pdiset::equal_ignoring_ascii_case(word, name);
 }
 
 int select_files(const std::vector<std::string>& words) {

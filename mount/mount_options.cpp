@@ -1,5 +1,6 @@
 #include "mount_options.h"
 
+#include "pdiset/layout.h"
 #include "pdiset/names.h"
 
 namespace quarnex_mount {
@@ -48,11 +49,7 @@ std::string parse_mount_options(int argc, const char* const* argv, MountOptions*
   if (operands.size() > 2) return "unexpected argument " + operands[2];
   if (operands[0].empty()) return "empty image set name";
   if (operands[1].empty()) return "empty mount point name";
-  o->set_name = operands[0];
-  const std::string extension = ".pdi";
-  if (o->set_name.size() < extension.size() ||
-      !pdiset::equal_ignoring_ascii_case(o->set_name.substr(o->set_name.size() - extension.size()), extension))
-    o->set_name += extension;
+  o->set_name = pdiset::with_extension(operands[0], pdiset::kSetExtension);
   o->mount_point = operands[1];
   return "";
 }

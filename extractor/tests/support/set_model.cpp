@@ -25,7 +25,7 @@ MadeSet make_set(const pdi_maker::Image& image, const std::string& folder,
   set.set_name = set_name;
   std::string error;
   // The maker names members after the set name less its ".pdi".
-  std::string base = set_name.substr(0, set_name.size() - 4);
+  std::string base = pdiset::without_extension(set_name, pdiset::kSetExtension);
   std::vector<std::string> names = pdi_maker::write_set(set.image, folder + "/" + base, cuts, &error);
   EXPECT_FALSE(names.empty()) << error;
   uint64_t total = pdi_maker::stream_size(set.image);
