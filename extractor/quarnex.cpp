@@ -5,7 +5,7 @@
 
 #include "command_line.h"
 #include "diagnostics.h"
-#include "engine/directory_reader.h"
+#include "engine/file_table.h"
 #include "engine/engine_state.h"
 #include "extraction_driver.h"
 #include "list_file.h"

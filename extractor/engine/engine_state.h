@@ -13,10 +13,9 @@
 // One extractable file of the image's directory.
 struct FileEntry {
   std::string name;      // the identifier exactly as recorded
-  int32_t sector_count;  // whole sectors of its data
   int32_t first_sector;  // location of the extent
-  int32_t select_count;  // 0: not selected
   int64_t byte_length;   // the data length: whole sectors, then the rest of the last one
+  bool selected;         // to be written
 };
 
 struct EngineState {

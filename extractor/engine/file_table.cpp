@@ -1,4 +1,4 @@
-#include "directory_reader.h"
+#include "file_table.h"
 
 #include <algorithm>
 #include <climits>
@@ -53,8 +53,7 @@ int read_directory(bool for_conversion) {
   for (const pdiset::DirectoryRecord& r : found.records) {
     if (!pdiset::is_listed_file(r)) continue;
     print_listing_line(r);
-    g_engine.file_table.push_back(FileEntry{r.name, static_cast<int32_t>(r.data_length / kSectorSize),
-                                            static_cast<int32_t>(r.first_sector), 1, r.data_length});
+    g_engine.file_table.push_back(FileEntry{r.name, static_cast<int32_t>(r.first_sector), r.data_length, true});
   }
   // The listing keeps the directory's order; the table goes by first sector.
   std::stable_sort(g_engine.file_table.begin(), g_engine.file_table.end(),
@@ -85,7 +84,6 @@ void make_image_entry(const char* iso_name) {
   int32_t sectors = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(extent.sectors, INT32_MAX)));
   table[0].name = iso_name;
   table[0].first_sector = 0;
-  table[0].sector_count = sectors;
   table[0].byte_length = int64_t{sectors} * kSectorSize;
   table.resize(1);
 }
