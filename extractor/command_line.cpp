@@ -29,14 +29,18 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
     i += 2;
     return true;
   };
+  // An option that takes no word.
+  auto set = [&](bool* flag) {
+    *flag = true;
+    ++i;
+  };
   bool empty_iso_name = false;
   while (i < count && !words[i].empty() && words[i][0] == '-') {
     const std::string& word = words[i];
     if (word.size() < 2) return kShowUsage;
     switch (fold_ascii_case(word[1])) {
       case 'l':
-        o->list_only = true;
-        ++i;
+        set(&o->list_only);
         break;
       case 'i':
         if (!take(&o->iso_name)) return kShowUsage;
@@ -44,8 +48,7 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
         o->iso_name = pdiset::with_extension(*o->iso_name, ".iso");
         break;
       case 'r':
-        o->remove_members = true;
-        ++i;
+        set(&o->remove_members);
         break;
       case 'd':
         if (!take(&o->output_directory)) return kShowUsage;
@@ -55,8 +58,7 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
         o->make_directory = true;
         break;
       case 'v':
-        o->video_ts = true;
-        ++i;
+        set(&o->video_ts);
         break;
       case 'x':
         // -x takes no word of its own: exactly the image name must follow.

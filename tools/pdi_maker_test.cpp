@@ -23,14 +23,8 @@ const uint32_t kSector = kSectorSize;
 ImagePlan example_plan() {
   ImagePlan plan;
   plan.files = dvd_files(3, 40000);
-  FilePlan hidden;
-  hidden.identifier = "HIDDEN.DAT;1";
-  hidden.size = 5000;
-  hidden.flags = 1;
-  plan.files.push_back(hidden);
-  FilePlan empty;
-  empty.identifier = "EMPTY.DAT;1";
-  plan.files.push_back(empty);
+  plan.files.push_back({"HIDDEN.DAT;1", 5000, 1});
+  plan.files.push_back({"EMPTY.DAT;1"});
   plan.seed = 77;
   return plan;
 }
@@ -293,16 +287,8 @@ TEST(PdiImage, ContentDependsOnEveryPosition) {
 
 TEST(PdiImage, BulkBytesMatchSingleBytes) {
   ImagePlan plan = example_plan();
-  FilePlan overlap;  // overlaps VTS_01_1.VOB's tail and runs past it
-  overlap.identifier = "OVER.DAT;1";
-  overlap.size = 30000;
-  overlap.first_sector = 120;
-  plan.files.push_back(overlap);
-  FilePlan early;
-  early.identifier = "EARLY.DAT;1";
-  early.size = 4097;
-  early.first_sector = 2;
-  plan.files.push_back(early);
+  plan.files.push_back({"OVER.DAT;1", 30000, 0, 120});  // overlaps VTS_01_1.VOB's tail and runs past it
+  plan.files.push_back({"EARLY.DAT;1", 4097, 0, 2});
   Image image = build_image(plan);
   uint64_t end = (image.sector_count + 3) * kSector;  // and a little past the image
   std::mt19937_64 rng(9);

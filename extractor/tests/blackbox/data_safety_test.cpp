@@ -40,12 +40,7 @@ std::set<std::string> files_below(const std::string& folder) {
   return found;
 }
 
-class DataSafety : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  char sep = program_separator();
-  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
-};
+using DataSafety = ProgramTest;
 
 TEST_F(DataSafety, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   pdi_maker::ImagePlan plan;

@@ -29,13 +29,8 @@ pdi_maker::ImagePlan dvd_plan(uint64_t vob_size = 700000, int vobs = 3) {
   return plan;
 }
 
-class Extraction : public ::testing::Test {
+class Extraction : public ProgramTest {
  protected:
-  ScratchDir dir;
-  char sep = program_separator();
-
-  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
-
   std::string join(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + sep + name;
   }

@@ -138,6 +138,15 @@ class Hostile : public ::testing::Test {
                                 runs);
     return o;
   }
+  // The records laid out as the directory, then "-r -m out set" over the
+  // set cut at cuts.
+  Outcome run_records(const std::vector<Taken>& records, const std::vector<uint64_t>& cuts) {
+    RecordWriter w;
+    for (const Taken& t : records) w.add(t.name, t.extent, t.length);
+    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, cuts);
+    expect_sound(o);
+    return o;
+  }
   std::string work(const std::string& name) { return parent / ("work/" + name); }
   // The output holds the bytes written of a file of data_length bytes.
   void expect_file(const std::string& path, int64_t first, uint64_t data_length) {
@@ -313,10 +322,7 @@ TEST_F(Hostile, ExtentsAndLengthsPastTheEndOfTheSet) {
     SCOPED_TRACE(c.fault);
     ScratchDir fresh;
     std::swap(parent.path, fresh.path);
-    RecordWriter w;
-    for (const Taken& t : c.records) w.add(t.name, t.extent, t.length);
-    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, c.cuts);
-    expect_sound(o);
+    Outcome o = run_records(c.records, c.cuts);
     EXPECT_EQ(o.r.status, 1);
     EXPECT_NE(o.r.err_after_echo.find(c.said + "\n" + kPrompt), std::string::npos) << o.r.err_after_echo;
     for (const std::string& name : c.complete)
@@ -350,10 +356,7 @@ TEST_F(Hostile, RunsThatShareSectorsOrOutputs) {
     SCOPED_TRACE(c.fault);
     ScratchDir fresh;
     std::swap(parent.path, fresh.path);
-    RecordWriter w;
-    for (const Taken& t : c.records) w.add(t.name, t.extent, t.length);
-    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, c.cuts);
-    expect_sound(o);
+    Outcome o = run_records(c.records, c.cuts);
     EXPECT_EQ(o.r.status, c.status) << o.r.err;
     // Every byte of every file is in its output or still in a member.
     EXPECT_EQ(o.loss.lost, 0) << o.loss.detail << "\n" << o.r.err;
