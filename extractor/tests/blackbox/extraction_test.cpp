@@ -69,6 +69,17 @@ TEST_F(Extraction, AllFilesIntoTheCurrentFolder) {
   EXPECT_FALSE(exists(dir / "HIDDEN.DAT"));
 }
 
+// The header continues into member 1: its sectors start 204 bytes in.
+TEST_F(Extraction, AFirstMemberEndingInsideTheHeader) {
+  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {100, 500000});
+  std::vector<FileRun> runs = all_runs(set, "");
+  RunResult r = run({"movie"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err_after_echo,
+            "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + expect_runs(set, runs).progress);
+  expect_outputs(set, runs);
+}
+
 TEST_F(Extraction, OutputDirectoryOptions) {
   struct Case {
     std::vector<std::string> options;
