@@ -2,32 +2,14 @@
 
 #include <cstring>
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+#include "pdiset/layout.h"
+#include "pdiset/names.h"
 
-bool equal_ignoring_ascii_case(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-  return true;
-}
-
-static bool ends_with_ignoring_case(const std::string& name, const std::string& tail) {
-  return name.size() >= tail.size() &&
-         equal_ignoring_ascii_case(name.c_str() + name.size() - tail.size(), tail.c_str(), tail.size());
-}
-
-std::string add_default_extension(const std::string& name, const std::string& extension) {
-  return ends_with_ignoring_case(name, extension) ? name : name + extension;
-}
-
-// -x extracts into a directory named like the image, less a final ".pdi".
-static std::string directory_for_image(const std::string& image) {
-  if (image.size() > 4 && ends_with_ignoring_case(image, ".pdi")) return image.substr(0, image.size() - 4);
-  return image;
-}
+using pdiset::fold_ascii_case;
 
 // Whether letter names a list format, and which.
 static bool list_format_of(char letter, ListFormat* format) {
-  switch (ascii_lower(letter)) {
+  switch (fold_ascii_case(letter)) {
     case 'l': *format = kListNames; return true;
     case 's': *format = kListNameCommaSize; return true;
     case 'f': *format = kListNameThenSize; return true;
@@ -47,23 +29,26 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
     i += 2;
     return true;
   };
+  // An option that takes no word.
+  auto set = [&](bool* flag) {
+    *flag = true;
+    ++i;
+  };
   bool empty_iso_name = false;
   while (i < count && !words[i].empty() && words[i][0] == '-') {
     const std::string& word = words[i];
     if (word.size() < 2) return kShowUsage;
-    switch (ascii_lower(word[1])) {
+    switch (fold_ascii_case(word[1])) {
       case 'l':
-        o->list_only = true;
-        ++i;
+        set(&o->list_only);
         break;
       case 'i':
         if (!take(&o->iso_name)) return kShowUsage;
         empty_iso_name = o->iso_name->empty();
-        o->iso_name = add_default_extension(*o->iso_name, ".iso");
+        o->iso_name = pdiset::with_extension(*o->iso_name, ".iso");
         break;
       case 'r':
-        o->remove_members = true;
-        ++i;
+        set(&o->remove_members);
         break;
       case 'd':
         if (!take(&o->output_directory)) return kShowUsage;
@@ -73,14 +58,14 @@ ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions
         o->make_directory = true;
         break;
       case 'v':
-        o->video_ts = true;
-        ++i;
+        set(&o->video_ts);
         break;
       case 'x':
         // -x takes no word of its own: exactly the image name must follow.
         if (count - i != 2) return kShowUsage;
         o->make_directory = o->video_ts = o->remove_members = true;
-        o->output_directory = directory_for_image(words[i + 1]);
+        // Into a directory named like the image, less a final ".pdi".
+        o->output_directory = pdiset::without_extension(words[i + 1], pdiset::kSetExtension);
         ++i;
         break;
       case 'g': {

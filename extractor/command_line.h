@@ -35,11 +35,3 @@ enum ParseResult {
 };
 
 ParseResult parse_command_line(const std::vector<std::string>& words, RunOptions* options);
-
-// name when it already ends in extension (ASCII letters compared without
-// case), otherwise name followed by extension.
-std::string add_default_extension(const std::string& name, const std::string& extension);
-
-// Compares ignoring the case of the ASCII letters A to Z only.
-bool equal_ignoring_ascii_case(const char* a, const char* b, size_t length);
-char ascii_lower(char c);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "diagnostics.h"
-#include "engine/directory_reader.h"
+#include "engine/file_table.h"
 #include "engine/engine_state.h"
 #include "engine/extent_copy.h"
 #include "engine/segment_chain.h"
@@ -42,11 +42,13 @@ static void prepare_output_directories(const RunOptions& o, std::optional<std::s
   }
 }
 
+// Every sector that holds bytes of the entry.
+static int64_t sectors_holding(const FileEntry& entry) { return (entry.byte_length + kSectorSize - 1) / kSectorSize; }
+
 static std::vector<pdiset::PlannedFile> planned_files() {
   std::vector<pdiset::PlannedFile> files;
   for (const FileEntry& entry : g_engine.file_table)
-    files.push_back({entry.name, entry.first_sector, pdiset::sectors_holding(static_cast<uint32_t>(entry.byte_length)),
-                     entry.select_count != 0});
+    files.push_back({entry.name, entry.first_sector, sectors_holding(entry), entry.selected});
   return files;
 }
 
@@ -55,12 +57,11 @@ static std::vector<pdiset::PlannedFile> planned_files() {
 static int skip_unsafe_names() {
   int skipped = 0;
   for (FileEntry& entry : g_engine.file_table) {
-    if (entry.select_count == 0 ||
-        pdiset::is_safe_output_name(pdiset::output_file_name(entry.name), pdiset::host_name_rules()))
+    if (!entry.selected || pdiset::is_safe_output_name(pdiset::output_file_name(entry.name), pdiset::host_name_rules()))
       continue;
     fprintf(stderr, "Warning: file %s has a name that cannot be written safely, skipped\n",
             pdiset::printable_name(entry.name).c_str());
-    entry.select_count = 0;
+    entry.selected = false;
     ++skipped;
   }
   return skipped;
@@ -101,10 +102,7 @@ static void keep_members(const pdiset::MemberDecision& decision) {
 }
 
 static void write_entry(const FileEntry& entry, const std::string& path) {
-  // Every sector that holds bytes of the file counts.
-  int64_t sectors = pdiset::sectors_holding(static_cast<uint32_t>(std::min<int64_t>(entry.byte_length, UINT32_MAX)));
-  if (entry.byte_length > UINT32_MAX) sectors = entry.sector_count;
-  fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(sectors));
+  fprintf(stderr, "writing %s (%i extents) ", path.c_str(), static_cast<int>(sectors_holding(entry)));
   refuse_if_member(path.c_str());
   FileHandle out = create_for_writing(path.c_str());
   if (out == kNoFile) fatal_system_error(entry.name.c_str());
@@ -146,7 +144,7 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
   if (o.iso_name) make_image_entry(o.iso_name->c_str());
 
   for (const FileEntry& entry : g_engine.file_table) {
-    if (entry.select_count == 0) continue;
+    if (!entry.selected) continue;
     const std::string name = o.iso_name ? entry.name : pdiset::output_file_name(entry.name);
     write_entry(entry, compose_output_path(directory, name));
   }

@@ -5,22 +5,23 @@
 #include "command_line.h"
 #include "diagnostics.h"
 #include "engine/engine_state.h"
+#include "pdiset/names.h"
 
 bool file_word_matches(const std::string& word, const std::string& name) {
   if (!word.empty() && word.back() == '*') {
-    size_t prefix = word.size() - 1;
-    return name.size() >= prefix && equal_ignoring_ascii_case(word.data(), name.data(), prefix);
+    return pdiset::starts_with_ignoring_ascii_case(name, word.substr(0, word.size() - 1));
   }
-  return word.size() == name.size() && equal_ignoring_ascii_case(word.data(), name.data(), word.size());
+  return pdiset::equal_ignoring_ascii_case(word, name);
 }
 
 int select_files(const std::vector<std::string>& words) {
   int warnings = 0;
+  for (FileEntry& entry : g_engine.file_table) entry.selected = false;
   for (const std::string& word : words) {
     bool matched = false;
     for (FileEntry& entry : g_engine.file_table) {
       if (file_word_matches(word, entry.name)) {
-        ++entry.select_count;
+        entry.selected = true;
         matched = true;
       }
     }
@@ -29,12 +30,11 @@ int select_files(const std::vector<std::string>& words) {
       ++warnings;
     }
   }
-  for (FileEntry& entry : g_engine.file_table) --entry.select_count;
   return warnings;
 }
 
 bool any_file_selected() {
   for (const FileEntry& entry : g_engine.file_table)
-    if (entry.select_count != 0) return true;
+    if (entry.selected) return true;
   return false;
 }

@@ -8,8 +8,8 @@
 // beginning; ASCII letters compared without case.
 bool file_word_matches(const std::string& word, const std::string& name);
 
-// Sets every entry's select_count to the number of words naming it and
-// warns about words that name nothing; returns how many words did.
+// Selects the entries that some word names and warns about words that name
+// nothing; returns how many words did.
 int select_files(const std::vector<std::string>& words);
 
 // True when some entry of the file table is selected.

@@ -5,10 +5,12 @@
 
 #include "command_line.h"
 #include "diagnostics.h"
-#include "engine/directory_reader.h"
+#include "engine/file_table.h"
 #include "engine/engine_state.h"
 #include "extraction_driver.h"
 #include "list_file.h"
+#include "pdiset/layout.h"
+#include "pdiset/names.h"
 
 const char kBanner[] = "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $";
 
@@ -31,7 +33,7 @@ void run_quarnex(const std::vector<std::string>& words) {
       fatal_exit("empty image name");
   }
   g_engine.remove_members = options.remove_members;
-  g_engine.set_name = add_default_extension(words[options.image_word], ".pdi");
+  g_engine.set_name = pdiset::with_extension(words[options.image_word], pdiset::kSetExtension);
 
   open_image_set();
   read_directory(options.iso_name.has_value());

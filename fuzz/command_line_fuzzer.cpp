@@ -15,6 +15,8 @@
 #include "command_line.h"
 #include "file_selection.h"
 #include "word_split.h"
+#include "pdiset/layout.h"
+#include "pdiset/names.h"
 
 namespace {
 
@@ -40,11 +42,6 @@ std::string quoted(const std::string& w) {
     q += c;
   }
   return q + "\"";
-}
-
-bool ends_with_ignoring_case(const std::string& s, const char* tail) {
-  std::string t = tail;
-  return s.size() >= t.size() && equal_ignoring_ascii_case(s.c_str() + s.size() - t.size(), t.c_str(), t.size());
 }
 
 std::string upper(const std::string& s) {
@@ -85,12 +82,12 @@ void check_options(const std::vector<std::string>& words) {
   if (o.image_word < 1 || static_cast<size_t>(o.image_word) >= words.size()) fail("image word out of range");
   bool file_words = static_cast<size_t>(o.image_word) + 1 < words.size();
   if (file_words && (o.iso_name || o.list_only)) fail("file words accepted outside extraction");
-  if (o.iso_name && !ends_with_ignoring_case(*o.iso_name, ".iso")) fail("iso name without .iso", *o.iso_name);
+  if (o.iso_name && !pdiset::ends_with_ignoring_ascii_case(*o.iso_name, ".iso")) fail("iso name without .iso", *o.iso_name);
   if (o.list_file && !o.list_only) fail("list file outside listing mode");
   if (o.list_format < 0 || o.list_format > 3) fail("list format");
   if (o.make_directory && !o.output_directory) fail("-m without a directory");
-  std::string set_name = add_default_extension(words[o.image_word], ".pdi");
-  if (!ends_with_ignoring_case(set_name, ".pdi")) fail("set name without .pdi", set_name);
+  std::string set_name = pdiset::with_extension(words[o.image_word], pdiset::kSetExtension);
+  if (!pdiset::ends_with_ignoring_ascii_case(set_name, ".pdi")) fail("set name without .pdi", set_name);
 
   // File selection: every word names a file of its own name, whatever the
   // letter case; "*" names everything.

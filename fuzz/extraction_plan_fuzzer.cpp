@@ -94,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f.selected) continue;
     std::string output = pdiset::output_file_name(f.name);
     if (!pdiset::is_safe_output_name(output, rules)) fail("members deleted although a file is skipped", f.name);
-    std::string folded = output;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    std::string folded = pdiset::fold_ascii_case(output);
     if (!outputs.emplace(folded, f.name).second) fail("members deleted although two files share an output", f.name);
     if (sorted_lengths[i] == 0) continue;
     int64_t first = pdiset::kSetHeaderSize + f.first_sector * pdiset::kSectorSize;

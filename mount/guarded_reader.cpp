@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <ctime>
 
-#include "pdiset/layout.h"
 
 namespace quarnex_mount {
 
@@ -20,17 +19,7 @@ int64_t now_ms() {
 
 GuardedReader::GuardedReader(const pdiset::ImageSet& set, FILE* notes, int64_t check_interval_ms)
     : set_(set), notes_(notes), interval_ms_(check_interval_ms),
-      states_(new MemberState[set.members().size() + 1]) {}
-
-void GuardedReader::members_holding(int64_t begin, int64_t end, size_t* first, size_t* last) const {
-  const std::vector<pdiset::SetMember>& members = set_.members();
-  const int64_t from = begin + pdiset::kSetHeaderSize, to = end + pdiset::kSetHeaderSize;
-  auto after = [](int64_t p, const pdiset::SetMember& m) { return p < m.stream_start; };
-  auto first_it = std::upper_bound(members.begin(), members.end(), from, after);
-  *first = first_it == members.begin() ? 0 : static_cast<size_t>(first_it - members.begin()) - 1;
-  *last = static_cast<size_t>(std::upper_bound(members.begin(), members.end(), to - 1, after) - members.begin());
-  if (*last < *first) *last = *first;
-}
+      states_(new MemberState[set.map().count() + 1]) {}
 
 bool GuardedReader::members_in_place(size_t first, size_t last, bool force) {
   bool all = true;
@@ -53,10 +42,10 @@ bool GuardedReader::members_in_place(size_t first, size_t last, bool force) {
 }
 
 void GuardedReader::mark_missing(size_t index, const pdiset::Failure* failure) {
-  if (index >= set_.members().size()) return;
+  if (index >= set_.map().count()) return;
   if (states_[index].missing.exchange(true)) return;  // noted once
   missing_count_.fetch_add(1);
-  const std::string& name = set_.members()[index].name;
+  const std::string& name = set_.member_names()[index];
   if (failure && failure->error_number != 0)
     fprintf(notes_, "quarnex-mount: %s; reads of its bytes fail from now on\n", pdiset::describe(*failure).c_str());
   else
@@ -66,10 +55,8 @@ void GuardedReader::mark_missing(size_t index, const pdiset::Failure* failure) {
 }
 
 size_t GuardedReader::member_named(const std::string& name) const {
-  const std::vector<pdiset::SetMember>& members = set_.members();
-  for (size_t i = 0; i < members.size(); ++i)
-    if (members[i].name == name) return i;
-  return members.size();
+  const std::vector<std::string>& names = set_.member_names();
+  return static_cast<size_t>(std::find(names.begin(), names.end(), name) - names.begin());
 }
 
 int64_t GuardedReader::read(const MountEntry& entry, int64_t offset, void* buffer, int64_t count) {
@@ -77,7 +64,7 @@ int64_t GuardedReader::read(const MountEntry& entry, int64_t offset, void* buffe
   count = std::min(count, entry.size - offset);
   const int64_t begin = entry.image_offset + offset;
   size_t first = 0, last = 0;
-  members_holding(begin, begin + count, &first, &last);
+  set_.map().members_holding(begin, begin + count, &first, &last);
   if (!members_in_place(first, last, false)) return -EIO;
   pdiset::ReadOutcome outcome = set_.read(begin, buffer, count);
   if (outcome.failure) {
@@ -92,7 +79,7 @@ int64_t GuardedReader::read(const MountEntry& entry, int64_t offset, void* buffe
 bool GuardedReader::check_entry(const MountEntry& entry) {
   if (entry.size <= 0) return missing_count_.load() == 0;
   size_t first = 0, last = 0;
-  members_holding(entry.image_offset, entry.image_offset + entry.size, &first, &last);
+  set_.map().members_holding(entry.image_offset, entry.image_offset + entry.size, &first, &last);
   return members_in_place(first, last, true) && missing_count_.load() == 0;
 }
 

@@ -35,8 +35,6 @@ class GuardedReader {
   int missing_members() const;
 
  private:
-  // Members holding image bytes [begin, end): first and one past the last index.
-  void members_holding(int64_t begin, int64_t end, size_t* first, size_t* last) const;
   // Checks members [first, last) whose last check is older than the
   // interval (all of them when force); false when any is missing.
   bool members_in_place(size_t first, size_t last, bool force);

@@ -1,6 +1,7 @@
 #include "mount_options.h"
 
 #include "pdiset/layout.h"
+#include "pdiset/names.h"
 
 namespace quarnex_mount {
 
@@ -49,9 +50,10 @@ std::string parse_mount_options(int argc, const char* const* argv, MountOptions*
   if (operands.size() > 2) return "unexpected argument " + operands[2];
   if (operands[0].empty()) return "empty image set name";
   if (operands[1].empty()) return "empty mount point name";
-  // Any member of a set names the set; any other name is the set's name
-  // without its ".pdi".
-  if (pdiset::member_index(operands[0], &o->set_name) < 0) o->set_name = operands[0] + ".pdi";
+  // Any member of a set names the set; any other name is the set's name,
+  // with ".pdi" added when it lacks one.
+  if (pdiset::member_index(operands[0], &o->set_name) < 0)
+    o->set_name = pdiset::with_extension(operands[0], pdiset::kSetExtension);
   o->mount_point = operands[1];
   return "";
 }

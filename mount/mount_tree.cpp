@@ -11,9 +11,7 @@ namespace quarnex_mount {
 std::string set_base_name(const std::string& first_member) {
   size_t slash = first_member.find_last_of('/');
   std::string name = slash == std::string::npos ? first_member : first_member.substr(slash + 1);
-  if (name.size() > 4 && pdiset::equal_ignoring_ascii_case(name.substr(name.size() - 4), ".pdi"))
-    name.resize(name.size() - 4);
-  return name;
+  return pdiset::without_extension(name, pdiset::kSetExtension);
 }
 
 namespace {

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "iso9660_fields.h"
 #include "layout.h"
 #include "names.h"
 
 namespace pdiset {
+
+using namespace iso9660;
 
 namespace {
 
@@ -24,18 +27,19 @@ int64_t round_up_to_sector(int64_t p) { return (p + kSectorSize - 1) / kSectorSi
 
 DirectoryRecord record_at(const Bytes& d, int64_t p) {
   DirectoryRecord r;
-  unsigned name_length = d.at(p + 32);
-  for (unsigned i = 0; i < name_length; ++i) r.name.push_back(static_cast<char>(d.at(p + 33 + i)));
-  r.first_sector = d.u32(p + 2);
-  r.data_length = d.u32(p + 10);
-  r.year = 1900 + static_cast<int>(d.at(p + 18));
-  r.month = d.at(p + 19);
-  r.day = d.at(p + 20);
-  r.hour = d.at(p + 21);
-  r.minute = d.at(p + 22);
-  r.second = d.at(p + 23);
-  r.gmt_offset = static_cast<signed char>(d.at(p + 24));
-  r.flags = d.at(p + 25);
+  unsigned name_length = d.at(p + kIdentifierLength);
+  for (unsigned i = 0; i < name_length; ++i) r.name.push_back(static_cast<char>(d.at(p + kIdentifier + i)));
+  r.first_sector = d.u32(p + kExtent);
+  r.data_length = d.u32(p + kDataLength);
+  const int64_t date = p + kRecordingDate;
+  r.year = 1900 + static_cast<int>(d.at(date));
+  r.month = d.at(date + 1);
+  r.day = d.at(date + 2);
+  r.hour = d.at(date + 3);
+  r.minute = d.at(date + 4);
+  r.second = d.at(date + 5);
+  r.gmt_offset = static_cast<signed char>(d.at(p + kGmtOffset));
+  r.flags = d.at(p + kFileFlags);
   return r;
 }
 
@@ -56,7 +60,9 @@ std::optional<Failure> read_extent(const ImageSource& image, uint32_t sector, ui
   return std::nullopt;
 }
 
-bool is_primary_volume_descriptor(const Bytes& d) { return d.at(0) == 1 && memcmp(d.bytes + 1, "CD001", 5) == 0; }
+bool is_primary_volume_descriptor(const Bytes& d) {
+  return d.at(kDescriptorType) == 1 && memcmp(d.bytes + kStandardIdentifier, "CD001", 5) == 0;
+}
 
 }  // namespace
 
@@ -71,7 +77,8 @@ std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t si
   while (p < end && d.at(p) != 0) {
     unsigned length = d.at(p);
     // A record whose identifier runs past its own length is not a record.
-    if (33 + d.at(p + 32) <= length) records.push_back(record_at(d, p));
+    if (kRecordFixedPart + d.at(p + kIdentifierLength) <= length)
+      records.push_back(record_at(d, p));
     p += length;
     if (d.at(p) == 0) p = round_up_to_sector(p);
   }
@@ -80,14 +87,15 @@ std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t si
 
 bool starts_with_own_record(const unsigned char* bytes, int64_t size) {
   Bytes d{bytes, std::max<int64_t>(0, size)};
-  return d.at(0) >= 34 && d.at(32) == 1 && d.at(33) == 0;
+  return d.at(kRecordLength) >= kRecordFixedPart + 1 && d.at(kIdentifierLength) == 1 &&
+         d.at(kIdentifier) == 0;
 }
 
 // The sector after a one-sector directory usually holds file data, not more
 // records, so a directory that gives its own length ends there.
 int64_t sector69_walk_end(const unsigned char* bytes, int64_t size) {
   if (!starts_with_own_record(bytes, size)) return kDirectoryReadSize;
-  uint32_t data_length = Bytes{bytes, std::max<int64_t>(0, size)}.u32(10);
+  uint32_t data_length = Bytes{bytes, std::max<int64_t>(0, size)}.u32(kDataLength);
   if (data_length < static_cast<uint32_t>(kSectorSize)) return kDirectoryReadSize;
   return std::min<int64_t>(round_up_to_sector(data_length), kMaxDirectoryBytes);
 }
@@ -97,7 +105,7 @@ std::optional<uint32_t> volume_sectors(const ImageSource& image) {
   ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
   Bytes d{sector, read.bytes};
   if (read.failure || !is_primary_volume_descriptor(d)) return std::nullopt;
-  return d.u32(80);
+  return d.u32(kVolumeSpaceSize);
 }
 
 namespace {
@@ -105,7 +113,7 @@ namespace {
 std::string volume_identifier(const ImageSource& image) {
   unsigned char sector[kSectorSize] = {};
   image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
-  std::string name(reinterpret_cast<const char*>(sector + 40), 32);
+  std::string name(reinterpret_cast<const char*>(sector + kVolumeIdentifier), kVolumeIdentifierSize);
   size_t end = name.find_last_not_of(' ');
   name.resize(end == std::string::npos ? 0 : end + 1);
   return name.find('\0') == std::string::npos ? name : name.substr(0, name.find('\0'));
@@ -121,10 +129,9 @@ std::optional<Failure> read_root(const ImageSource& image, uint32_t* root_sector
   if (read.failure) return read.failure;
   Bytes pvd{sector, read.bytes};
   if (!is_primary_volume_descriptor(pvd)) return std::nullopt;
-  const int64_t root_record = 156;
-  *root_sector = pvd.u32(root_record + 2);
+  *root_sector = pvd.u32(kRootRecord + kExtent);
   ReadDirectory root;
-  if (std::optional<Failure> failure = read_extent(image, *root_sector, pvd.u32(root_record + 10), &root))
+  if (std::optional<Failure> failure = read_extent(image, *root_sector, pvd.u32(kRootRecord + kDataLength), &root))
     return failure;
   if (root.got == 0) return std::nullopt;
   *records = walk_records(root.bytes.data(), root.got, static_cast<int64_t>(root.bytes.size()));
@@ -143,7 +150,7 @@ std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, 
   if (!readable) return std::nullopt;
 
   for (const DirectoryRecord& r : records) {
-    if (!(r.flags & 2) || !equal_ignoring_ascii_case(r.name, "VIDEO_TS")) continue;
+    if (!(r.flags & kDirectoryFlag) || !equal_ignoring_ascii_case(r.name, "VIDEO_TS")) continue;
     ReadDirectory video;
     if (std::optional<Failure> failure = read_extent(image, r.first_sector, r.data_length, &video)) return failure;
     if (video.got == 0) return std::nullopt;
@@ -172,7 +179,7 @@ VolumeFacts read_volume_facts(const ImageSource& image) {
   bool readable = false;
   if (read_root(image, &root_sector, &records, &readable) || !readable) return facts;
   for (const DirectoryRecord& r : records)
-    if ((r.flags & 2) && r.first_sector == static_cast<uint32_t>(kDirectorySector) && !r.name.empty() &&
+    if ((r.flags & kDirectoryFlag) && r.first_sector == static_cast<uint32_t>(kDirectorySector) && !r.name.empty() &&
         static_cast<unsigned char>(r.name[0]) > 1)
       facts.sector69_name = r.name;
   return facts;

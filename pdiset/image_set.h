@@ -12,15 +12,10 @@
 
 #include "failure.h"
 #include "image_source.h"
+#include "member_map.h"
 #include "positional_file.h"
 
 namespace pdiset {
-
-struct SetMember {
-  std::string name;      // NAME.pdi, NAME.pdi01, ...
-  int64_t size = 0;      // bytes, measured when the set was opened
-  int64_t stream_start = 0;  // where its first byte lies in the set's stream
-};
 
 class ImageSet : public ImageSource {
  public:
@@ -37,14 +32,15 @@ class ImageSet : public ImageSource {
   static std::optional<Failure> open(const std::string& set_name, ImageSet* set);
 
   const std::string& set_name() const { return set_name_; }
-  const std::vector<SetMember>& members() const { return members_; }
-  // Why the set ends where it does: the first member that could not be
-  // opened (ENOENT for a name that is not there).
-  const std::optional<Failure>& end_reason() const { return end_reason_; }
+  // NAME.pdi, NAME.pdi01, ... and where each lies, measured when the set
+  // was opened.
+  const std::vector<std::string>& member_names() const { return names_; }
+  const MemberMap& map() const { return map_; }
 
-  // The image bytes the set holds: all members less the 304-byte header.
-  int64_t image_size() const override;
-  int64_t whole_sectors() const;
+  // The image bytes the set holds: all members less the 304-byte header,
+  // and the whole sectors among them.
+  int64_t image_size() const override { return map_.image_size(); }
+  int64_t whole_sectors() const { return map_.whole_sectors(); }
 
   // Reads count image bytes from image byte offset (0 = the first byte of
   // sector 0). Returns the bytes read: fewer than count only where the set
@@ -63,9 +59,9 @@ class ImageSet : public ImageSource {
 
  private:
   std::string set_name_;
-  std::vector<SetMember> members_;
+  std::vector<std::string> names_;
+  MemberMap map_;
   std::vector<PositionalFile> files_;
-  std::optional<Failure> end_reason_;
 };
 
 }  // namespace pdiset

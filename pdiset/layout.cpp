@@ -17,10 +17,7 @@ std::string member_file_name(const std::string& set_name, int index) {
 int member_index(const std::string& file_name, std::string* set_name) {
   size_t digits_at = file_name.find_last_not_of("0123456789") + 1;
   const std::string digits = file_name.substr(digits_at), first = file_name.substr(0, digits_at);
-  const std::string extension = ".pdi";
-  if (first.size() < extension.size() ||
-      !equal_ignoring_ascii_case(first.substr(first.size() - extension.size()), extension))
-    return -1;
+  if (!ends_with_ignoring_ascii_case(first, kSetExtension)) return -1;
   int index = 0;
   if (!digits.empty()) {
     if (digits.size() > 9) return -1;

@@ -23,6 +23,9 @@ const int kDirectoryReadSize = 10 * kSectorSize;                                
 // ISO 9660: the primary volume descriptor is image sector 16.
 const int kVolumeDescriptorSector = 16;
 
+// What a set's first member is named with: NAME.pdi.
+const char kSetExtension[] = ".pdi";
+
 // NAME.pdi for index 0, then NAME.pdi01, NAME.pdi02, ... (three digits from
 // 100 on); the number keeps the letter case of the set's name around it.
 std::string member_file_name(const std::string& set_name, int index);

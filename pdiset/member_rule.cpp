@@ -6,12 +6,6 @@ namespace pdiset {
 
 namespace {
 
-std::string fold_case(std::string name) {
-  for (char& c : name)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return name;
-}
-
 // The chain never goes back: a file that starts before the furthest end of
 // the runs written so far needs sectors that are already behind it.
 void find_overlaps(const std::vector<const PlannedFile*>& written, std::vector<KeepFinding>* findings) {
@@ -30,7 +24,7 @@ void find_overlaps(const std::vector<const PlannedFile*>& written, std::vector<K
 void find_shared_names(const std::vector<const PlannedFile*>& written, std::vector<KeepFinding>* findings) {
   std::map<std::string, const PlannedFile*> seen;
   for (const PlannedFile* file : written) {
-    auto found = seen.emplace(fold_case(output_file_name(file->name)), file);
+    auto found = seen.emplace(fold_ascii_case(output_file_name(file->name)), file);
     if (!found.second) findings->push_back({KeepReason::kSharedOutputName, file->name, found.first->second->name});
   }
 }

@@ -37,13 +37,38 @@ std::string printable_name(const std::string& name) {
   return shown;
 }
 
-static char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char fold_ascii_case(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string fold_ascii_case(std::string text) {
+  for (char& c : text) c = fold_ascii_case(c);
+  return text;
+}
+
+static bool equal_folded(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (fold_ascii_case(a[i]) != fold_ascii_case(b[i])) return false;
+  return true;
+}
 
 bool equal_ignoring_ascii_case(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-  return true;
+  return a.size() == b.size() && equal_folded(a.data(), b.data(), a.size());
+}
+
+bool starts_with_ignoring_ascii_case(const std::string& text, const std::string& head) {
+  return text.size() >= head.size() && equal_folded(text.data(), head.data(), head.size());
+}
+
+bool ends_with_ignoring_ascii_case(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && equal_folded(text.data() + text.size() - tail.size(), tail.data(), tail.size());
+}
+
+std::string with_extension(const std::string& name, const std::string& extension) {
+  return ends_with_ignoring_ascii_case(name, extension) ? name : name + extension;
+}
+
+std::string without_extension(const std::string& name, const std::string& extension) {
+  if (name.size() <= extension.size() || !ends_with_ignoring_ascii_case(name, extension)) return name;
+  return name.substr(0, name.size() - extension.size());
 }
 
 }  // namespace pdiset

@@ -27,7 +27,19 @@ bool is_safe_output_name(const std::string& name, NameRules rules);
 // The name with control characters shown as "?", for messages.
 std::string printable_name(const std::string& name);
 
-// Compares ignoring the case of the ASCII letters A to Z only.
+// Letter case folded for the ASCII letters A to Z only, alike on every
+// system and in every locale.
+char fold_ascii_case(char c);
+std::string fold_ascii_case(std::string text);
 bool equal_ignoring_ascii_case(const std::string& a, const std::string& b);
+bool starts_with_ignoring_ascii_case(const std::string& text, const std::string& head);
+bool ends_with_ignoring_ascii_case(const std::string& text, const std::string& tail);
+
+// name when it already ends in extension (letter case aside), otherwise
+// name followed by it: "movie" and ".pdi" give "movie.pdi".
+std::string with_extension(const std::string& name, const std::string& extension);
+// name less a final extension (letter case aside) when something comes
+// before it: "movie.PDI" and ".pdi" give "movie".
+std::string without_extension(const std::string& name, const std::string& extension);
 
 }  // namespace pdiset

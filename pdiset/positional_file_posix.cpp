@@ -12,10 +12,11 @@ PositionalFile open_positional(const char* path) {
   do fd = ::open(path, O_RDONLY | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) return kNoPositionalFile;
-  // A directory opens but cannot be read as a member.
+  // A directory opens but cannot be read as a member. The mode is looked
+  // at only when fstat filled it in.
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  int error = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (error != 0) {
     ::close(fd);
     errno = error;
     return kNoPositionalFile;

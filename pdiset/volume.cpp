@@ -13,14 +13,12 @@ int64_t sectors_holding(uint32_t data_length) {
 ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<uint32_t> volume_sectors,
                          int64_t set_whole_sectors) {
   ImageExtent extent;
-  if (!files.empty()) extent.wanted = int64_t{files.back().first_sector} + sectors_holding(files.back().data_length);
-  if (!volume_sectors) {
-    extent.sectors = extent.wanted;
-    return extent;
-  }
-  extent.wanted = std::max<int64_t>(extent.wanted, *volume_sectors);
-  extent.sectors = std::min(extent.wanted, set_whole_sectors);
-  extent.cut_short = extent.sectors < extent.wanted;
+  int64_t files_end = 0;
+  if (!files.empty()) files_end = int64_t{files.back().first_sector} + sectors_holding(files.back().data_length);
+  extent.wanted = std::max<int64_t>(files_end, volume_sectors.value_or(0));
+  extent.sectors = std::max(files_end, std::min(extent.wanted, set_whole_sectors));
+  extent.files_missing = extent.sectors > set_whole_sectors;
+  extent.cut_short = !extent.files_missing && extent.sectors < extent.wanted;
   return extent;
 }
 

@@ -11,8 +11,9 @@ namespace pdiset {
 
 struct ImageExtent {
   int64_t sectors = 0;  // sectors 0 .. sectors-1 are written
-  int64_t wanted = 0;   // what the volume needs; more than sectors when the set is cut short
-  bool cut_short = false;
+  int64_t wanted = 0;   // what the volume needs; more than sectors when the set ends before it
+  bool cut_short = false;      // the set lacks only closing sectors past the last file
+  bool files_missing = false;  // the set ends before the last file does
 };
 
 // Sectors a file of data_length bytes touches (its last partial one too).
@@ -20,9 +21,9 @@ int64_t sectors_holding(uint32_t data_length);
 
 // From sector 0 to the larger of the end of the file that starts last (its
 // partial last sector included) and the volume size of the primary volume
-// descriptor; with a descriptor, no further than the whole sectors the set
-// holds. files: the listed files in ascending first sector (ties in
-// directory order).
+// descriptor, as far as the whole sectors the set holds reach; never short
+// of the last file, whose bytes are required. files: the listed files in
+// ascending first sector (ties in directory order).
 ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<uint32_t> volume_sectors,
                          int64_t set_whole_sectors);
 

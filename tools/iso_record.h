@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "pdiset/layout.h"
 
 namespace pdi_maker {
 
@@ -39,5 +42,27 @@ size_t record_length(const RecordPlan& record);
 // 33 bytes gets its length byte only; identifier bytes beyond the record are
 // left out. The bytes are not cleared first (padding stays as it was).
 void put_record(uint8_t* p, const RecordPlan& record);
+
+// Directory bytes laid out record by record, for tests that need layouts no
+// mastering tool would make: ten sectors (the bytes read at sector 69), or
+// the size given.
+struct RecordWriter {
+  std::vector<uint8_t> bytes;
+  size_t at = 0;  // where the next record goes
+  explicit RecordWriter(size_t size = pdiset::kDirectoryReadSize) : bytes(size, 0) {}
+  // Appends a record of length bytes (0: 33 + name + padding) with the flags
+  // given; name_length -1 records the name's own length. Returns false, and
+  // writes nothing, when it does not fit.
+  bool add(const std::string& name, uint32_t extent, uint32_t data_length, unsigned length = 0,
+           unsigned flags = 0, int name_length = -1);
+  // Moves to the start of the next sector.
+  void next_sector() { at = (at + pdiset::kSectorSize - 1) / pdiset::kSectorSize * pdiset::kSectorSize; }
+};
+
+// The fields of a primary volume descriptor that readers of a set look at:
+// its type and standard identifier, the volume identifier (blank-padded),
+// the volume size and the root's record. The sector is cleared first.
+void put_volume_descriptor(uint8_t* sector, const std::string& volume_id, uint32_t volume_sectors,
+                           const RecordPlan& root);
 
 }  // namespace pdi_maker

@@ -10,6 +10,7 @@
 
 #include "pdi_maker.h"
 #include "pdi_test_util.h"
+#include "pdiset/iso9660_fields.h"
 
 using namespace pdi_maker;
 using namespace pdi_test;
@@ -115,7 +116,7 @@ TEST(PdiLayout, ThirdPartyReadersFindEveryFile) {
     }
     // The volume descriptor's root record leads to the root: the directory
     // itself in a root-only layout.
-    uint32_t root = pvd_u32(image, 156 + 2);
+    uint32_t root = pvd_u32(image, pdiset::iso9660::kRootRecord + pdiset::iso9660::kExtent);
     EXPECT_EQ(root, l.folder.empty() ? l.plan.directory_sector : 20u);
     EXPECT_EQ(image.directory_sector, l.plan.directory_sector);
     Directory dir = read_directory(image, image.directory_sector, image.directory_sectors);

@@ -5,8 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "pdiset/iso9660_fields.h"
+
 namespace pdi_maker {
 namespace {
+
+using namespace pdiset::iso9660;
 
 const uint32_t kPvdSector = 16;
 const uint32_t kTerminatorSector = 17;
@@ -105,19 +109,14 @@ uint32_t write_path_table(uint8_t* p, const std::vector<PathEntry>& entries, boo
 
 void write_pvd(uint8_t* p, const ImagePlan& plan, uint32_t volume_sectors, uint32_t path_table_size,
                const RecordPlan& root) {
-  p[0] = 1;
-  memcpy(p + 1, "CD001", 5);
-  p[6] = 1;
-  put_text(p + 8, 32, "QUARNEX TEST");
-  put_text(p + 40, 32, "PDI_TEST_SET");
-  put_both32(p + 80, volume_sectors);
-  put_both16(p + 120, 1);
-  put_both16(p + 124, 1);
-  put_both16(p + 128, kSectorSize);
-  put_both32(p + 132, path_table_size);
-  put_le32(p + 140, kLPathTableSector);
-  put_be32(p + 148, kMPathTableSector);
-  put_record(p + 156, root);
+  put_volume_descriptor(p, "PDI_TEST_SET", volume_sectors, root);
+  put_text(p + kSystemIdentifier, 32, "QUARNEX TEST");
+  put_both16(p + kVolumeSetSize, 1);
+  put_both16(p + kVolumeSequenceNumber, 1);
+  put_both16(p + kLogicalBlockSize, kSectorSize);
+  put_both32(p + kPathTableSize, path_table_size);
+  put_le32(p + kLPathTable, kLPathTableSector);
+  put_be32(p + kMPathTable, kMPathTableSector);
   put_text(p + 190, 128, "");
   put_text(p + 318, 128, "");
   put_text(p + 446, 128, "");
@@ -125,11 +124,11 @@ void write_pvd(uint8_t* p, const ImagePlan& plan, uint32_t volume_sectors, uint3
   put_text(p + 702, 37, "");
   put_text(p + 739, 37, "");
   put_text(p + 776, 37, "");
-  put_volume_date(p + 813, plan);
-  put_volume_date(p + 830, plan);
+  put_volume_date(p + kCreationDate, plan);
+  put_volume_date(p + kModificationDate, plan);
   memset(p + 847, '0', 16);  // no expiration or effective date
   memset(p + 864, '0', 16);
-  p[881] = 1;
+  p[kFileStructureVersion] = 1;
 }
 
 // Where the volume's directories lie.
@@ -238,9 +237,9 @@ Image build_image(const ImagePlan& plan) {
     write_pvd(&m[kPvdSector * kSectorSize], plan, volume, l_size,
               record(dot(), at.root, at.root_sectors * kSectorSize, 2, plan));
     uint8_t* terminator = &m[kTerminatorSector * kSectorSize];
-    terminator[0] = 255;
-    memcpy(terminator + 1, "CD001", 5);
-    terminator[6] = 1;
+    terminator[kDescriptorType] = 255;
+    memcpy(terminator + kStandardIdentifier, "CD001", 5);
+    terminator[kDescriptorVersion] = 1;
   }
 
   if (plan.in_subdirectory) {

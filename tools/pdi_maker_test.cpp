@@ -9,25 +9,22 @@
 
 #include "pdi_maker.h"
 #include "pdi_test_util.h"
+#include "pdiset/iso9660_fields.h"
 
 using namespace pdi_maker;
 using namespace pdi_test;
 
 namespace {
 
+namespace iso = pdiset::iso9660;
+
 const uint32_t kSector = kSectorSize;
 
 ImagePlan example_plan() {
   ImagePlan plan;
   plan.files = dvd_files(3, 40000);
-  FilePlan hidden;
-  hidden.identifier = "HIDDEN.DAT;1";
-  hidden.size = 5000;
-  hidden.flags = 1;
-  plan.files.push_back(hidden);
-  FilePlan empty;
-  empty.identifier = "EMPTY.DAT;1";
-  plan.files.push_back(empty);
+  plan.files.push_back({"HIDDEN.DAT;1", 5000, 1});
+  plan.files.push_back({"EMPTY.DAT;1"});
   plan.seed = 77;
   return plan;
 }
@@ -57,32 +54,33 @@ TEST(PdiImage, VolumeDescriptorsAndPathTables) {
 
   EXPECT_TRUE(std::all_of(head.begin(), head.begin() + 16 * kSector, [](uint8_t b) { return b == 0; }));
   const uint8_t* pvd = &head[16 * kSector];
-  EXPECT_EQ(pvd[0], 1);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + 1), 5), "CD001");
-  EXPECT_EQ(pvd[6], 1);
-  EXPECT_EQ(le32(pvd + 80), image.sector_count);
-  EXPECT_EQ(be32(pvd + 84), image.sector_count);
-  EXPECT_EQ(le16(pvd + 120), 1);
-  EXPECT_EQ(be16(pvd + 122), 1);
-  EXPECT_EQ(le16(pvd + 124), 1);
-  EXPECT_EQ(le16(pvd + 128), kSector);
-  EXPECT_EQ(be16(pvd + 130), kSector);
-  EXPECT_EQ(pvd[881], 1);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + 813), 16), "2003020709050300");
+  EXPECT_EQ(pvd[iso::kDescriptorType], 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + iso::kStandardIdentifier), 5), "CD001");
+  EXPECT_EQ(pvd[iso::kDescriptorVersion], 1);
+  EXPECT_EQ(le32(pvd + iso::kVolumeSpaceSize), image.sector_count);
+  EXPECT_EQ(be32(pvd + iso::kVolumeSpaceSize + 4), image.sector_count);
+  EXPECT_EQ(le16(pvd + iso::kVolumeSetSize), 1);
+  EXPECT_EQ(be16(pvd + iso::kVolumeSetSize + 2), 1);
+  EXPECT_EQ(le16(pvd + iso::kVolumeSequenceNumber), 1);
+  EXPECT_EQ(le16(pvd + iso::kLogicalBlockSize), kSector);
+  EXPECT_EQ(be16(pvd + iso::kLogicalBlockSize + 2), kSector);
+  EXPECT_EQ(pvd[iso::kFileStructureVersion], 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pvd + iso::kCreationDate), 16), "2003020709050300");
   // The root record inside the descriptor.
-  EXPECT_EQ(pvd[156], 34);
-  EXPECT_EQ(le32(pvd + 156 + 2), 20u);
-  EXPECT_EQ(be32(pvd + 156 + 6), 20u);
-  EXPECT_EQ(pvd[156 + 25], 2);
+  const uint8_t* root = pvd + iso::kRootRecord;
+  EXPECT_EQ(root[iso::kRecordLength], 34);
+  EXPECT_EQ(le32(root + iso::kExtent), 20u);
+  EXPECT_EQ(be32(root + iso::kExtent + 4), 20u);
+  EXPECT_EQ(root[iso::kFileFlags], 2);
 
   const uint8_t* term = &head[17 * kSector];
-  EXPECT_EQ(term[0], 255);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(term + 1), 5), "CD001");
+  EXPECT_EQ(term[iso::kDescriptorType], 255);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(term + iso::kStandardIdentifier), 5), "CD001");
 
-  uint32_t table_size = le32(pvd + 132);
-  EXPECT_EQ(be32(pvd + 136), table_size);
-  uint32_t l_sector = le32(pvd + 140);
-  uint32_t m_sector = be32(pvd + 148);
+  uint32_t table_size = le32(pvd + iso::kPathTableSize);
+  EXPECT_EQ(be32(pvd + iso::kPathTableSize + 4), table_size);
+  uint32_t l_sector = le32(pvd + iso::kLPathTable);
+  uint32_t m_sector = be32(pvd + iso::kMPathTable);
   EXPECT_EQ(l_sector, 18u);
   EXPECT_EQ(m_sector, 19u);
   struct Entry {
@@ -289,16 +287,8 @@ TEST(PdiImage, ContentDependsOnEveryPosition) {
 
 TEST(PdiImage, BulkBytesMatchSingleBytes) {
   ImagePlan plan = example_plan();
-  FilePlan overlap;  // overlaps VTS_01_1.VOB's tail and runs past it
-  overlap.identifier = "OVER.DAT;1";
-  overlap.size = 30000;
-  overlap.first_sector = 120;
-  plan.files.push_back(overlap);
-  FilePlan early;
-  early.identifier = "EARLY.DAT;1";
-  early.size = 4097;
-  early.first_sector = 2;
-  plan.files.push_back(early);
+  plan.files.push_back({"OVER.DAT;1", 30000, 0, 120});  // overlaps VTS_01_1.VOB's tail and runs past it
+  plan.files.push_back({"EARLY.DAT;1", 4097, 0, 2});
   Image image = build_image(plan);
   uint64_t end = (image.sector_count + 3) * kSector;  // and a little past the image
   std::mt19937_64 rng(9);

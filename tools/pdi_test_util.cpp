@@ -7,6 +7,9 @@
 #include <iterator>
 
 #include <sys/wait.h>
+#include "pdiset/iso9660_fields.h"
+
+namespace iso = pdiset::iso9660;
 
 namespace pdi_test {
 
@@ -75,16 +78,17 @@ Directory read_directory(const pdi_maker::Image& image, uint32_t first, uint32_t
       }
       DirRecord r;
       r.offset = uint64_t(s) * kSector + off;
-      r.extent = le32(p + 2);
-      r.size = le32(p + 10);
-      r.both_endian_agree = r.extent == be32(p + 6) && r.size == be32(p + 14) && le16(p + 28) == be16(p + 30);
-      for (int i = 0; i < 7; ++i) r.date[i] = p[18 + i];
-      r.flags = p[25];
-      r.volume_sequence = le16(p + 28);
-      uint8_t id_len = p[32];
-      r.identifier.assign(reinterpret_cast<const char*>(p + 33), id_len);
-      r.padding_right = len == 33 + id_len + (id_len % 2 == 0 ? 1 : 0) &&
-                        (id_len % 2 == 1 || p[33 + id_len] == 0);
+      r.extent = le32(p + iso::kExtent);
+      r.size = le32(p + iso::kDataLength);
+      r.both_endian_agree = r.extent == be32(p + iso::kExtent + 4) && r.size == be32(p + iso::kDataLength + 4) &&
+                            le16(p + iso::kVolumeSequence) == be16(p + iso::kVolumeSequence + 2);
+      for (int i = 0; i < 7; ++i) r.date[i] = p[iso::kRecordingDate + i];
+      r.flags = p[iso::kFileFlags];
+      r.volume_sequence = le16(p + iso::kVolumeSequence);
+      uint8_t id_len = p[iso::kIdentifierLength];
+      r.identifier.assign(reinterpret_cast<const char*>(p + iso::kIdentifier), id_len);
+      r.padding_right = len == iso::kRecordFixedPart + id_len + (id_len % 2 == 0 ? 1 : 0) &&
+                        (id_len % 2 == 1 || p[iso::kIdentifier + id_len] == 0);
       dir.records.push_back(r);
       off += len;
     }

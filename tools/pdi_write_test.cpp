@@ -20,11 +20,7 @@ const uint32_t kSector = kSectorSize;
 ImagePlan tool_plan() {
   ImagePlan plan;
   plan.files = dvd_files(2, 70001);
-  FilePlan hidden;
-  hidden.identifier = "HIDDEN.DAT;1";
-  hidden.size = 3333;
-  hidden.flags = 1;
-  plan.files.push_back(hidden);
+  plan.files.push_back({"HIDDEN.DAT;1", 3333, 1});
   plan.directory_sectors = 2;
   plan.seed = 4242;
   return plan;

@@ -6,7 +6,6 @@
 
 #include "pdiset/layout.h"
 
-using pdiset::kDirectoryOffset;    // image sector 69 of the first member
 using pdiset::kDirectoryReadSize;  // ten sectors of directory
 using pdiset::kSectorSize;
 using pdiset::kSetHeaderSize;

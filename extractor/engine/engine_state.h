@@ -8,23 +8,14 @@
 
 #include "constants.h"
 #include "file_io.h"
-
-// Where one member's whole sectors lie. Byte positions are 64-bit so that
-// members of 2 GiB and more are read correctly.
-struct SegmentEntry {
-  int32_t first_sector;  // image sector of the member's first whole sector
-  int32_t sector_count;  // whole sectors the member holds
-  int64_t data_offset;   // byte offset of its first whole sector in the member
-  int64_t member_size;   // size of the member file
-};
+#include "pdiset/member_map.h"
 
 // One extractable file of the image's directory.
 struct FileEntry {
   std::string name;      // the identifier exactly as recorded
-  int32_t sector_count;  // whole sectors of its data
   int32_t first_sector;  // location of the extent
-  int32_t select_count;  // 0: not selected
   int64_t byte_length;   // the data length: whole sectors, then the rest of the last one
+  bool selected;         // to be written
 };
 
 struct EngineState {
@@ -35,13 +26,13 @@ struct EngineState {
 
   int member_index = 0;                   // index of the current member
   std::string member_name;                // the current member's file name
-  std::vector<SegmentEntry> segment_table;
+  pdiset::MemberMap member_map;           // the members reached so far
   std::string held_member;                // left, kept until its split sector is written
 
   std::vector<FileEntry> file_table;
   // What the directory read learnt of the volume, for the whole-image entry.
   std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
-  int64_t set_whole_sectors = 0;           // whole sectors of all members present
+  int64_t set_whole_sectors = 0;           // whole sectors the members present put together
 
   // The output file being written, flushed before any member is deleted.
   FileHandle output_handle = kNoFile;

@@ -1,16 +1,21 @@
 #include "extent_copy.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "../diagnostics.h"
 #include "engine_state.h"
 #include "segment_chain.h"
 
-static const SegmentEntry& current_row() { return g_engine.segment_table[g_engine.member_index]; }
+static size_t current_member() { return static_cast<size_t>(g_engine.member_index); }
 
-static int64_t current_end() {
-  const SegmentEntry& row = current_row();
-  return static_cast<int64_t>(row.first_sector) + row.sector_count;
+// One past the last sector that lies whole in the current member.
+static int64_t current_end() { return g_engine.member_map.sectors_in(current_member()).end(); }
+
+// Moves the current member's position to image byte x, which it holds.
+static void seek_image_byte(int64_t x) {
+  if (seek_to(g_engine.member_handle, g_engine.member_map.offset_in_member(current_member(), x)) < 0)
+    fatal_system_error("during skip of .pdi-data");
 }
 
 static void copy_step(FileHandle out, int64_t bytes, bool piece_started) {
@@ -22,9 +27,7 @@ static void copy_step(FileHandle out, int64_t bytes, bool piece_started) {
 // Copies n sectors from s on that all lie whole in the current member: one
 // seek, then one step per 20 MiB with a dot after each full step but the last.
 static void copy_sectors(FileHandle out, int64_t s, int64_t n) {
-  const SegmentEntry& row = current_row();
-  if (seek_to(g_engine.member_handle, row.data_offset + (s - row.first_sector) * kSectorSize) < 0)
-    fatal_system_error("during skip of .pdi-data");
+  seek_image_byte(s * kSectorSize);
   int64_t bytes = n * kSectorSize;
   bool started = false;
   while (bytes > kCopyChunk) {
@@ -36,15 +39,18 @@ static void copy_sectors(FileHandle out, int64_t s, int64_t n) {
   copy_step(out, bytes, started);
 }
 
-// The sector at the current member's end: its tail from this member, its
+// Reads the first bytes of a split sector, those the current member holds.
+static void read_split_head(unsigned char* sector, int64_t head) {
+  if (read_full(g_engine.member_handle, sector, head) < head) fatal_system_error("reading partial extent, first part");
+}
+
+// The sector at the current member's end: its head from this member, its
 // rest from the next one, which becomes the current member.
 static bool copy_split_sector(FileHandle out) {
   unsigned char sector[kSectorSize];
-  const SegmentEntry& row = current_row();
-  if (seek_to(g_engine.member_handle, row.data_offset + static_cast<int64_t>(row.sector_count) * kSectorSize) < 0)
-    fatal_system_error("during skip of .pdi-data");
-  int64_t tail = read_full(g_engine.member_handle, sector, kSectorSize);
-  if (tail < 0) fatal_system_error("reading partial extent, first part");
+  seek_image_byte(current_end() * kSectorSize);
+  int64_t tail = g_engine.member_map.split_head(current_member());
+  read_split_head(sector, tail);
 
   open_next_member(tail > 0);
   if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
@@ -89,17 +95,15 @@ static void copy_sector_start(FileHandle out, int64_t s, int64_t bytes) {
   unsigned char sector[kSectorSize];
   reach_sector(s);
   for (;;) {
-    const SegmentEntry& row = current_row();
-    if (seek_to(g_engine.member_handle, row.data_offset + (s - row.first_sector) * kSectorSize) < 0)
-      fatal_system_error("during skip of .pdi-data");
+    seek_image_byte(s * kSectorSize);
     if (s < current_end()) {  // the sector lies whole in this member
       if (read_full(g_engine.member_handle, sector, bytes) < bytes) fatal_system_error("during read of extents");
       if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of extents");
       return;
     }
     // The member ends inside sector s, or right before it.
-    int64_t first = read_full(g_engine.member_handle, sector, bytes);
-    if (first < 0) fatal_system_error("reading partial extent, first part");
+    int64_t first = std::min(bytes, g_engine.member_map.split_head(current_member()));
+    read_split_head(sector, first);
     if (first == bytes) {
       if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of segmented extent");
       return;

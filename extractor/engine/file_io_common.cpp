@@ -4,6 +4,7 @@
 #include "file_io.h"
 #include "file_io_raw.h"
 
+#include <algorithm>
 #include <cerrno>
 
 // Repeats step(done) (which moves bytes from offset done on) until count
@@ -27,12 +28,12 @@ static int64_t move_full(int64_t count, Step step) {
 
 int64_t read_full(FileHandle handle, void* buffer, int64_t count) {
   unsigned char* p = static_cast<unsigned char*>(buffer);
-  return move_full(count, [&](int64_t done) { return raw_read(handle, p + done, count - done); });
+  return move_full(count, [&](int64_t done) { return raw_read(handle, p + done, std::min(count - done, kMaxTransfer)); });
 }
 
 int64_t write_full(FileHandle handle, const void* buffer, int64_t count) {
   const unsigned char* p = static_cast<const unsigned char*>(buffer);
-  return move_full(count, [&](int64_t done) { return raw_write(handle, p + done, count - done); });
+  return move_full(count, [&](int64_t done) { return raw_write(handle, p + done, std::min(count - done, kMaxTransfer)); });
 }
 
 CopyResult copy_through_buffer(FileHandle in, FileHandle out, int64_t count,

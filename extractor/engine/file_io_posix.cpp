@@ -41,16 +41,12 @@ int64_t seek_to(FileHandle handle, int64_t offset) {
 
 int64_t seek_to_end(FileHandle handle) { return lseek(handle, 0, SEEK_END); }
 
-// Large transfers are cut so that one call never exceeds what read and write
-// accept on every system.
-static const int64_t kMaxTransfer = 0x40000000;
-
 int64_t raw_read(FileHandle handle, void* buffer, int64_t count) {
-  return read(handle, buffer, static_cast<size_t>(count < kMaxTransfer ? count : kMaxTransfer));
+  return read(handle, buffer, static_cast<size_t>(count));
 }
 
 int64_t raw_write(FileHandle handle, const void* buffer, int64_t count) {
-  return write(handle, buffer, static_cast<size_t>(count < kMaxTransfer ? count : kMaxTransfer));
+  return write(handle, buffer, static_cast<size_t>(count));
 }
 
 int flush_to_disk(FileHandle handle) {

@@ -4,6 +4,10 @@
 
 #include "file_io.h"
 
+// Large transfers are cut so that one call never exceeds what read and write
+// accept on every system (the Windows runtime takes an unsigned int count):
+// count is at most kMaxTransfer.
+const int64_t kMaxTransfer = 0x40000000;
 int64_t raw_read(FileHandle handle, void* buffer, int64_t count);
 int64_t raw_write(FileHandle handle, const void* buffer, int64_t count);
 

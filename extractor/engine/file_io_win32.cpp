@@ -27,15 +27,12 @@ int64_t seek_to(FileHandle handle, int64_t offset) { return _lseeki64(handle, of
 
 int64_t seek_to_end(FileHandle handle) { return _lseeki64(handle, 0, SEEK_END); }
 
-// The runtime's read and write take an unsigned int count.
-static const int64_t kMaxTransfer = 0x40000000;
-
 int64_t raw_read(FileHandle handle, void* buffer, int64_t count) {
-  return _read(handle, buffer, static_cast<unsigned>(count < kMaxTransfer ? count : kMaxTransfer));
+  return _read(handle, buffer, static_cast<unsigned>(count));
 }
 
 int64_t raw_write(FileHandle handle, const void* buffer, int64_t count) {
-  return _write(handle, buffer, static_cast<unsigned>(count < kMaxTransfer ? count : kMaxTransfer));
+  return _write(handle, buffer, static_cast<unsigned>(count));
 }
 
 // _commit is FlushFileBuffers on the descriptor's handle.

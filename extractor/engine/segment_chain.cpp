@@ -1,39 +1,11 @@
 #include "segment_chain.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 
 #include "../diagnostics.h"
 #include "pdiset/layout.h"
-
-static int32_t whole_sectors(int64_t bytes) {
-  return bytes <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(bytes / kSectorSize, INT32_MAX));
-}
-
-SegmentEntry first_segment(int64_t member_size) {
-  SegmentEntry row;
-  row.data_offset = kSetHeaderSize;
-  row.member_size = member_size;
-  row.first_sector = 0;
-  row.sector_count = whole_sectors(member_size - kSetHeaderSize);
-  return row;
-}
-
-SegmentEntry next_segment(const SegmentEntry& previous, int64_t member_size) {
-  int64_t rest = previous.member_size - previous.data_offset;
-  int64_t tail = rest > 0 ? rest % kSectorSize : 0;
-  int64_t first = static_cast<int64_t>(previous.first_sector) + previous.sector_count + (tail != 0);
-  SegmentEntry row;
-  row.first_sector = static_cast<int32_t>(std::min<int64_t>(first, INT32_MAX));
-  row.data_offset = tail != 0 ? kSectorSize - tail : 0;
-  row.member_size = member_size;
-  // A member shorter than its data offset cannot even finish the split
-  // sector; the split-sector read reports it, and the row holds no sector.
-  row.sector_count = whole_sectors(member_size - row.data_offset);
-  return row;
-}
 
 // A member name longer than the system's names may be is an error with that
 // name, rather than a different, shortened name.
@@ -80,7 +52,8 @@ void start_segment_chain() {
   check_member_name(g_engine.set_name);
   g_engine.member_name = g_engine.set_name;
   g_engine.member_index = 0;
-  g_engine.segment_table.assign(1, first_segment(measure_member()));
+  g_engine.member_map = pdiset::MemberMap();
+  g_engine.member_map.add_member(measure_member());
 }
 
 void open_next_member(bool hold_left) {
@@ -92,13 +65,12 @@ void open_next_member(bool hold_left) {
   if (g_engine.member_handle == kNoFile) fatal_system_error(g_engine.member_name.c_str());
   fprintf(stderr, "(%s)", g_engine.member_name.c_str());
   int64_t size = measure_member();
-  SegmentEntry row = next_segment(g_engine.segment_table.back(), size);
+  g_engine.member_map.add_member(size);
   // A member that ends before the sector it continues does: that sector
-  // would need a third member, and every sector after it would be looked
-  // for at the wrong place. The run ends as a split-sector read that comes
-  // up short does, before any byte is read from a wrong place.
-  if (size < row.data_offset) fatal_error_number("reading partial extent, second part", 0);
-  g_engine.segment_table.push_back(row);
+  // would need a third member, which this chain does not assemble. The run
+  // ends as a split-sector read that comes up short does.
+  if (size < g_engine.member_map.split_rest(static_cast<size_t>(g_engine.member_index)))
+    fatal_error_number("reading partial extent, second part", 0);
 }
 
 void close_segment_chain() { leave_current_member(false); }

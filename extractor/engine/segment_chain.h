@@ -1,18 +1,13 @@
-// Maps image sectors onto the members of the set and walks from member to
-// member, always forward, with exactly one member open at a time, deleting
-// each member once it has been left when remove_members is set.
+// Walks from member to member of the set, always forward, with exactly one
+// member open at a time, deleting each member once it has been left when
+// remove_members is set. Each member is added to the member map as it is
+// reached; the map says where its sectors lie.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "engine_state.h"
-
-// Row 0 from member 0's size: data behind the 304-byte header.
-SegmentEntry first_segment(int64_t member_size);
-// Row k from row k-1 and member k's size; the sector that row k-1's member
-// ends inside of, if any, is split between the two.
-SegmentEntry next_segment(const SegmentEntry& previous, int64_t member_size);
 
 void start_segment_chain();
 // Leaves the current member (deleting it when remove_members is set) and

@@ -114,27 +114,4 @@ TEST(ParseCommandLine, RefusesWhatTheRulesDoNotAllow) {
   }
 }
 
-TEST(AddDefaultExtension, AddsOnlyWhenMissing) {
-  struct Case {
-    const char* name;
-    const char* extension;
-    const char* result;
-  };
-  const Case cases[] = {
-      {"movie", ".pdi", "movie.pdi"},
-      {"movie.pdi", ".pdi", "movie.pdi"},
-      {"MOVIE.PDI", ".pdi", "MOVIE.PDI"},
-      {"movie.Pdi", ".pdi", "movie.Pdi"},
-      {"movie.pdi01", ".pdi", "movie.pdi01.pdi"},
-      {"", ".pdi", ".pdi"},
-      {"di", ".pdi", "di.pdi"},
-      {".pdi", ".pdi", ".pdi"},
-      {"out", ".iso", "out.iso"},
-      {"out.ISO", ".iso", "out.ISO"},
-      // Only A to Z fold: a byte that differs elsewhere does not match.
-      {"movie.pd\xC4\xB1", ".pdi", "movie.pd\xC4\xB1.pdi"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(add_default_extension(c.name, c.extension), c.result) << c.name;
-}
-
 }  // namespace

@@ -392,36 +392,34 @@ TEST(CopyBytes, FullDeviceIsAWriteFailure) {
   close(out);
 }
 
-TEST(CopyBytes, OutputNotOpenForWritingIsAWriteFailure) {
-  ScratchDir dir;
-  ASSERT_TRUE(dir.ok());
-  std::string in_path = dir.file("member"), out_path = dir.file("output");
-  ASSERT_TRUE(write_file(in_path, pattern(64 * 1024, 10)));
-  ASSERT_TRUE(write_file(out_path, {}));
-  int in = open(in_path.c_str(), O_RDONLY);
-  int out = open(out_path.c_str(), O_RDONLY);
-  MarkedBuffer buffer;
-  errno = 0;
-  EXPECT_EQ(copy_bytes(in, out, 4096, buffer.bytes.data(), false), kCopyWriteFailed);
-  EXPECT_EQ(errno, EBADF);
-  close(in);
-  close(out);
-}
-
-TEST(CopyBytes, InputNotOpenForReadingIsAReadFailure) {
-  ScratchDir dir;
-  ASSERT_TRUE(dir.ok());
-  std::string in_path = dir.file("member"), out_path = dir.file("output");
-  ASSERT_TRUE(write_file(in_path, pattern(64 * 1024, 11)));
-  int in = open(in_path.c_str(), O_WRONLY);
-  int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  MarkedBuffer buffer;
-  errno = 0;
-  EXPECT_EQ(copy_bytes(in, out, 4096, buffer.bytes.data(), false), kCopyReadFailed);
-  EXPECT_EQ(errno, EBADF);
-  close(in);
-  close(out);
-  EXPECT_TRUE(read_file(out_path).empty());
+// A descriptor open in the wrong direction: the side that cannot be used is
+// the failure, and the output gets nothing.
+TEST(CopyBytes, DescriptorOpenTheWrongWay) {
+  struct Case {
+    int in_flags, out_flags;
+    CopyResult result;
+  };
+  const Case cases[] = {
+      {O_RDONLY, O_RDONLY, kCopyWriteFailed},
+      {O_WRONLY, O_WRONLY | O_CREAT | O_TRUNC, kCopyReadFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    std::string in_path = dir.file("member"), out_path = dir.file("output");
+    ASSERT_TRUE(write_file(in_path, pattern(64 * 1024, 10)));
+    ASSERT_TRUE(write_file(out_path, {}));
+    int in = open(in_path.c_str(), c.in_flags);
+    int out = open(out_path.c_str(), c.out_flags, 0644);
+    MarkedBuffer buffer;
+    errno = 0;
+    EXPECT_EQ(copy_bytes(in, out, 4096, buffer.bytes.data(), false), c.result);
+    EXPECT_EQ(errno, EBADF);
+    close(in);
+    close(out);
+    EXPECT_TRUE(read_file(out_path).empty());
+  }
 }
 
 // A member shorter than the step: the bytes that are there may reach the

@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "pdiset/directory.h"
-#include "record_bytes.h"
+#include "pdiset/iso9660_fields.h"
+#include "iso_record.h"
 
 namespace {
 
 using pdiset::DirectorySource;
 using pdiset::kSectorSize;
-using pdiset_test::Dir;
+using Dir = pdi_maker::RecordWriter;
 
 // An image of 400 sectors in memory; sector 69 holds file data (non-zero
 // bytes) unless a directory is put there.
@@ -24,7 +25,12 @@ struct Image {
     memcpy(sector(s), d.bytes.data(), std::min(d.bytes.size(), room));
   }
   void descriptor(uint32_t root_sector, uint32_t root_length, uint32_t volume = 400) {
-    pdiset_test::put_volume_descriptor(sector(16), volume, root_sector, root_length, "MOVIE");
+    pdi_maker::RecordPlan root;
+    root.identifier = std::string(1, '\0');
+    root.extent = root_sector;
+    root.data_length = root_length;
+    root.flags = pdiset::iso9660::kDirectoryFlag;
+    pdi_maker::put_volume_descriptor(sector(16), "MOVIE", volume, root);
   }
   // A volume descriptor naming a root of one sector at 20, and that root.
   void root(const Dir& d) {
@@ -36,8 +42,8 @@ struct Image {
 Dir directory(uint32_t own, uint32_t parent, std::vector<std::pair<std::string, uint32_t>> files,
               uint32_t own_length = kSectorSize) {
   Dir d(kSectorSize);
-  d.add(std::string(1, '\0'), own, own_length, 2);
-  d.add(std::string(1, '\1'), parent, kSectorSize, 2);
+  d.add(std::string(1, '\0'), own, own_length, 0, 2);
+  d.add(std::string(1, '\1'), parent, kSectorSize, 0, 2);
   for (const auto& f : files) d.add(f.first, f.second, 5000);
   return d;
 }
@@ -45,7 +51,7 @@ Dir directory(uint32_t own, uint32_t parent, std::vector<std::pair<std::string, 
 Dir root_with(const std::string& subdirectory, uint32_t sub_sector, unsigned sub_flags = 2,
               uint32_t sub_length = kSectorSize) {
   Dir d = directory(20, 20, {{"README.TXT;1", 300}});
-  d.add(subdirectory, sub_sector, sub_length, sub_flags);
+  d.add(subdirectory, sub_sector, sub_length, 0, sub_flags);
   return d;
 }
 
@@ -141,10 +147,10 @@ TEST(FindDirectory, ChoosesWhereTheDirectoryIs) {
 TEST(FindDirectory, ADirectoryAtSector69LongerThanTenSectorsIsReadWhole) {
   Image image;
   Dir d(12 * kSectorSize);
-  d.add(std::string(1, '\0'), 69, 12 * kSectorSize, 2);
+  d.add(std::string(1, '\0'), 69, 12 * kSectorSize, 0, 2);
   std::vector<std::string> expected;
   for (int sector = 0; sector < 12; ++sector) {
-    if (sector > 0) d.p = static_cast<size_t>(sector) * kSectorSize;
+    if (sector > 0) d.at = static_cast<size_t>(sector) * kSectorSize;
     expected.push_back("S" + std::to_string(sector) + ";1");
     d.add(expected.back(), 100 + sector, 1);
   }

@@ -8,14 +8,14 @@
 #include <cstring>
 
 #include "pdiset/layout.h"
-#include "record_bytes.h"
+#include "iso_record.h"
 
 namespace {
 
 using pdiset::DirectoryRecord;
 using pdiset::kDirectoryReadSize;
 using pdiset::kSectorSize;
-using pdiset_test::Dir;
+using Dir = pdi_maker::RecordWriter;
 
 // The listed files of the ten sectors read at sector 69, of which the first
 // bytes_read were there.
@@ -27,6 +27,12 @@ std::vector<DirectoryRecord> walk_directory(const unsigned char* bytes, int byte
   return listed;
 }
 
+// A directory's own "." record of own_length bytes, then its parent's.
+void own_and_parent(Dir* d, uint32_t own_length) {
+  d->add(std::string(1, '\0'), 69, own_length, 0, 2);
+  d->add(std::string(1, '\1'), 20, 2048, 0, 2);
+}
+
 std::vector<std::string> names(const Dir& d, int read = kDirectoryReadSize) {
   std::vector<std::string> out;
   for (const DirectoryRecord& r : walk_directory(d.bytes.data(), read)) out.push_back(r.name);
@@ -35,14 +41,14 @@ std::vector<std::string> names(const Dir& d, int read = kDirectoryReadSize) {
 
 TEST(WalkDirectory, TakesOnlyPlainFileRecordsWithNames) {
   Dir d;
-  d.own_and_parent(2048);
+  own_and_parent(&d, 2048);
   d.add("A.IFO;1", 100, 5000);
-  d.add("HIDDEN;1", 110, 10, 1);
-  d.add("SUBDIR", 120, 2048, 2);
-  d.add("ASSOC;1", 130, 10, 4);
-  d.add("RECORD;1", 131, 10, 8);
-  d.add("PROT;1", 132, 10, 16);
-  d.add("MULTI;1", 133, 10, 128);
+  d.add("HIDDEN;1", 110, 10, 0, 1);
+  d.add("SUBDIR", 120, 2048, 0, 2);
+  d.add("ASSOC;1", 130, 10, 0, 4);
+  d.add("RECORD;1", 131, 10, 0, 8);
+  d.add("PROT;1", 132, 10, 0, 16);
+  d.add("MULTI;1", 133, 10, 0, 128);
   d.add("B", 140, 1000);  // odd length: no padding byte
   d.add("CC", 141, 0);    // even length: one padding byte
   std::vector<DirectoryRecord> records = walk_directory(d.bytes.data(), kDirectoryReadSize);
@@ -59,7 +65,8 @@ TEST(WalkDirectory, TakesOnlyPlainFileRecordsWithNames) {
 
 TEST(WalkDirectory, NameHasExactlyItsRecordedLength) {
   Dir d;
-  size_t at = d.add("ODD", 100, 1);
+  size_t at = d.at;
+  d.add("ODD", 100, 1);
   d.bytes[at + 33 + 3] = 'X';  // the byte after an odd name belongs to the record's rest
   d.add("NEXT;1", 101, 1);
   EXPECT_EQ(names(d), (std::vector<std::string>{"ODD", "NEXT;1"}));
@@ -72,20 +79,25 @@ TEST(WalkDirectory, CrossesIntoNextSectorOnlyWhenItBeginsWithARecord) {
   d.add("FIRST;1", 100, 1);
   d.next_sector();
   d.add("SECOND;1", 101, 1);
-  d.p = 3 * kSectorSize;  // sector 2 stays empty and ends the walk
+  d.at = 3 * kSectorSize;  // sector 2 stays empty and ends the walk
   d.add("NEVER;1", 102, 1);
   EXPECT_EQ(names(d), (std::vector<std::string>{"FIRST;1", "SECOND;1"}));
 }
 
 TEST(WalkDirectory, RecordFillingItsSectorToTheLastByte) {
   Dir d;
-  d.add("A;1", 100, 1);
-  // The second record ends exactly at byte 2048.
-  unsigned length = static_cast<unsigned>(kSectorSize - d.p);
-  d.add("B;1", 101, 1, 0, length);
-  ASSERT_EQ(d.p, static_cast<size_t>(kSectorSize));
+  std::vector<std::string> expected;
+  // Records of 251 bytes, then one that ends exactly at byte 2048 (a
+  // record's length fits one byte).
+  while (kSectorSize - d.at > 255) {
+    ASSERT_TRUE(d.add("A;1", 100, 1, 251));
+    expected.push_back("A;1");
+  }
+  ASSERT_TRUE(d.add("B;1", 101, 1, static_cast<unsigned>(kSectorSize - d.at)));
+  ASSERT_EQ(d.at, static_cast<size_t>(kSectorSize));
   d.add("C;1", 102, 1);
-  EXPECT_EQ(names(d), (std::vector<std::string>{"A;1", "B;1", "C;1"}));
+  expected.insert(expected.end(), {"B;1", "C;1"});
+  EXPECT_EQ(names(d), expected);
 }
 
 TEST(WalkDirectory, OwnExtentBoundsTheWalk) {
@@ -105,7 +117,7 @@ TEST(WalkDirectory, OwnExtentBoundsTheWalk) {
   };
   for (const Case& c : cases) {
     Dir d;
-    d.own_and_parent(c.own_length);
+    own_and_parent(&d, c.own_length);
     d.add("A;1", 100, 1);
     d.next_sector();
     d.add("B;1", 101, 1);
@@ -119,8 +131,8 @@ TEST(WalkDirectory, DirectoryOfTenFullSectorsEndsAtTheReadEnd) {
   Dir d;
   int count = 0;
   for (int sector = 0; sector < 10; ++sector) {
-    d.p = static_cast<size_t>(sector) * kSectorSize;
-    while (d.p + 40 <= static_cast<size_t>(sector + 1) * kSectorSize) {
+    d.at = static_cast<size_t>(sector) * kSectorSize;
+    while (d.at + 40 <= static_cast<size_t>(sector + 1) * kSectorSize) {
       char name[16];
       snprintf(name, sizeof name, "F%05d", count++);
       d.add(name, 100 + count, 1);  // 33 + 6 + 1 = 40 bytes
@@ -135,16 +147,17 @@ TEST(WalkDirectory, NameRunningPastItsRecordIsNotTaken) {
   Dir d;
   // Record of 36 bytes claiming a 10-byte name: the name would take bytes of
   // the next record.
-  d.add("TOOLONGNAM", 100, 1, 0, 36);
+  d.add("TOOLONGNAM", 100, 1, 36, 0);
   d.add("OK;1", 101, 1);
-  d.add("EXACT", 102, 1, 0, 33 + 5);  // name ends exactly where the record does
+  d.add("EXACT", 102, 1, 33 + 5, 0);  // name ends exactly where the record does
   EXPECT_EQ(names(d), (std::vector<std::string>{"OK;1", "EXACT"}));
 }
 
 TEST(WalkDirectory, ShortReadCountsAsZeroBeyondWhatWasRead) {
   Dir d;
   d.add("A;1", 100, 1);
-  size_t second = d.add("B;1", 101, 1);
+  size_t second = d.at;
+  d.add("B;1", 101, 1);
   // Only part of the second record was read: its flags and name length lie
   // in the zero fill, so its name length reads as 0 and it is not taken.
   EXPECT_EQ(names(d, static_cast<int>(second + 20)), (std::vector<std::string>{"A;1"}));
@@ -155,15 +168,15 @@ TEST(WalkDirectory, RecordNearTheReadEndReadsZeroBeyondIt) {
   // Every sector begins with a record, and the chain in the last sector
   // reaches a record 40 bytes before the read's end whose 200-byte name runs
   // past it: the part past the read is zero fill, never other memory.
-  Dir d;
+  Dir d(kDirectoryReadSize + 255);
   for (int sector = 0; sector < 9; ++sector) {
-    d.p = static_cast<size_t>(sector) * kSectorSize;
-    d.add("S" + std::to_string(sector), 100 + sector, 1, 0, 40);
+    d.at = static_cast<size_t>(sector) * kSectorSize;
+    d.add("S" + std::to_string(sector), 100 + sector, 1, 40, 0);
   }
-  d.p = 9 * kSectorSize;
-  for (int i = 0; i < 8; ++i) d.add("L" + std::to_string(i), 200 + i, 1, 0, 251);
-  ASSERT_EQ(d.p, static_cast<size_t>(kDirectoryReadSize - 40));
-  d.add(std::string(200, 'N'), 300, 1, 0, 255);
+  d.at = 9 * kSectorSize;
+  for (int i = 0; i < 8; ++i) d.add("L" + std::to_string(i), 200 + i, 1, 251, 0);
+  ASSERT_EQ(d.at, static_cast<size_t>(kDirectoryReadSize - 40));
+  d.add(std::string(200, 'N'), 300, 1, 255, 0);
   std::vector<DirectoryRecord> records = walk_directory(d.bytes.data(), kDirectoryReadSize);
   ASSERT_EQ(records.size(), 9u + 8u + 1u);
   const std::string& last = records.back().name;

@@ -76,7 +76,7 @@ TEST(ImageSet, RandomReadsGiveTheImageBytes) {
     std::string name = write_members(folder.path, stream, cuts);
     pdiset::ImageSet set;
     ASSERT_FALSE(pdiset::ImageSet::open(name, &set));
-    ASSERT_EQ(set.members().size(), cuts.size() + 1);
+    ASSERT_EQ(set.map().count(), cuts.size() + 1);
     const int64_t image_size = static_cast<int64_t>(size) - kSetHeaderSize;
     ASSERT_EQ(set.image_size(), image_size);
     EXPECT_EQ(set.whole_sectors(), image_size / 2048);

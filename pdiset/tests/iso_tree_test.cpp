@@ -16,7 +16,7 @@
 
 #include "pdiset/disc_tree.h"
 #include "pdiset/iso_tree.h"
-#include "pdiset/tests/record_bytes.h"
+#include "iso_record.h"
 
 namespace {
 
@@ -47,7 +47,12 @@ std::string re() { return entry("RE", ""); }
 // the root at sector 20, and folders laid out record by record.
 struct Image {
   explicit Image(uint32_t sectors, uint32_t root_length = kSector) : bytes(size_t{sectors} * kSector, 0) {
-    pdiset_test::put_volume_descriptor(&bytes[16 * kSector], sectors, 20, root_length);
+    pdi_maker::RecordPlan root;
+    root.identifier = std::string(1, '\0');
+    root.extent = 20;
+    root.data_length = root_length;
+    root.flags = 2;
+    pdi_maker::put_volume_descriptor(&bytes[16 * kSector], "DISC", sectors, root);
     unsigned char* end = &bytes[17 * kSector];
     end[0] = 255;
     memcpy(end + 1, "CD001", 5);

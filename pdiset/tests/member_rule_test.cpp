@@ -1,5 +1,6 @@
 // Whether members may be deleted, and every reason against it.
 #include "pdiset/member_rule.h"
+#include "pdiset/volume.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,11 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
         {KeepReason::kUnsafeName, "/;1"},
         {KeepReason::kOverlap, "a;1"},
         {KeepReason::kSharedOutputName, "a;1"}}},
+      // A fuzzer's find: two files shorter than a sector, both at sector 0,
+      // before a member cut inside it. Each holds bytes of that sector.
+      {"files shorter than a sector at one place",
+       {{"C.", 0, pdiset::sectors_holding(1927), true}, {"A.VOB;1", 0, pdiset::sectors_holding(391), true}}, 0,
+       NameRules::kWindows, {{KeepReason::kOverlap, "A.VOB;1"}}},
       {"a conversion of a set cut short", {{"out.iso", 0, 500, true}}, 0, NameRules::kPosix,
        {{KeepReason::kSetCutShort, ""}}, true},
   };

@@ -40,6 +40,37 @@ TEST(OutputFileName, WrittenNamesAndWhetherTheyAreSafe) {
   EXPECT_EQ(printable_name("a\x1b[2Jb\n"), "a?[2Jb?");
 }
 
+TEST(Extension, AddedOnlyWhenMissingAndStrippedOnlyWhenThere) {
+  struct Case {
+    const char* name;
+    const char* extension;
+    const char* result;
+    const char* stripped;  // name less the extension
+  };
+  const Case cases[] = {
+      {"movie", ".pdi", "movie.pdi", "movie"},
+      {"movie.pdi", ".pdi", "movie.pdi", "movie"},
+      {"MOVIE.PDI", ".pdi", "MOVIE.PDI", "MOVIE"},
+      {"movie.Pdi", ".pdi", "movie.Pdi", "movie"},
+      {"movie.pdi01", ".pdi", "movie.pdi01.pdi", "movie.pdi01"},
+      {"", ".pdi", ".pdi", ""},
+      {"di", ".pdi", "di.pdi", "di"},
+      {".pdi", ".pdi", ".pdi", ".pdi"},
+      {"out", ".iso", "out.iso", "out"},
+      {"out.ISO", ".iso", "out.ISO", "out"},
+      // Only A to Z fold: a byte that differs elsewhere does not match.
+      {"movie.pd\xC4\xB1", ".pdi", "movie.pd\xC4\xB1.pdi", "movie.pd\xC4\xB1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(with_extension(c.name, c.extension), c.result) << c.name;
+    EXPECT_EQ(without_extension(c.name, c.extension), c.stripped) << c.name;
+  }
+  // Only A to Z fold.
+  EXPECT_EQ(fold_ascii_case("AbZ@[`{\xC4"), "abz@[`{\xC4");
+  EXPECT_TRUE(starts_with_ignoring_ascii_case("VTS_01_1.VOB;1", "vts_01"));
+  EXPECT_FALSE(starts_with_ignoring_ascii_case("VTS", "vts_01"));
+}
+
 TEST(MemberFileName, NumbersFollowTheSetNameAsTyped) {
   EXPECT_EQ(member_file_name("movie.pdi", 0), "movie.pdi");
   EXPECT_EQ(member_file_name("movie.pdi", 1), "movie.pdi01");

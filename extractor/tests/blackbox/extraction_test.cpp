@@ -6,6 +6,7 @@
 #include <set>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "run_program.h"
 #include "set_model.h"
@@ -28,13 +29,8 @@ pdi_maker::ImagePlan dvd_plan(uint64_t vob_size = 700000, int vobs = 3) {
   return plan;
 }
 
-class Extraction : public ::testing::Test {
+class Extraction : public ProgramTest {
  protected:
-  ScratchDir dir;
-  char sep = program_separator();
-
-  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
-
   std::string join(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + sep + name;
   }
@@ -61,16 +57,24 @@ class Extraction : public ::testing::Test {
 };
 
 TEST_F(Extraction, AllFilesIntoTheCurrentFolder) {
-  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 1300001});
-  std::vector<FileRun> runs = all_runs(set, "");
-  Expected e = expect_runs(set, runs);
-  RunResult r = run({"movie"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, expected_listing(set.image));
-  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + e.progress);
-  expect_outputs(set, runs);
-  expect_members(set, 0, false);
-  EXPECT_FALSE(exists(dir / "HIDDEN.DAT"));
+  // The second set's header continues into member 1: its sectors start 204
+  // bytes in.
+  for (const std::vector<uint64_t>& cuts : std::vector<std::vector<uint64_t>>{{500000, 1300001}, {100, 500000}}) {
+    SCOPED_TRACE(cuts[0]);
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", cuts);
+    std::vector<FileRun> runs = all_runs(set, "");
+    Expected e = expect_runs(set, runs);
+    RunResult r = run({"movie"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected_listing(set.image));
+    EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + e.progress);
+    expect_outputs(set, runs);
+    expect_members(set, 0, false);
+    EXPECT_FALSE(exists(dir / "HIDDEN.DAT"));
+    std::swap(dir.path, fresh.path);
+  }
 }
 
 TEST_F(Extraction, OutputDirectoryOptions) {
@@ -149,6 +153,66 @@ TEST_F(Extraction, ConversionWritesTheImageUpToItsLastFile) {
     EXPECT_EQ(r.err_after_echo,
               "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + expect_runs(set, runs).progress);
     expect_outputs(set, runs);
+  }
+}
+
+// A conversion needs every byte of the files: a member holding some that is
+// missing or too short ends the run as extraction does, and every member
+// stays. Only closing sectors past the last file may be missing: a warning.
+TEST_F(Extraction, ConversionNeedsEveryByteOfTheFiles) {
+  struct Case {
+    const char* what;
+    std::vector<uint64_t> cuts;
+    int64_t extra_volume;  // volume sectors past the last file's end
+    size_t drop;           // trailing members taken away
+    int64_t cut_member_1;  // >= 0: member 1 cut to this many bytes
+    std::string said;      // after the "writing" line; "" for success
+  };
+  const pdi_maker::Image image = pdi_maker::build_image(dvd_plan());
+  // A set whose last member holds only sectors past the last file.
+  const uint64_t files_bytes = kSetHeaderSize + image.sector_count * kSectorSize;
+  const Case cases[] = {
+      {"last member missing", {500000, 700000}, 0, 1, -1, "movie.pdi02: No such file or directory\n"},
+      {"last member missing, volume past the files", {500000, 700000}, 40, 1, -1,
+       "movie.pdi02: No such file or directory\n"},
+      {"continuation member shorter than its split sector", {500000, 700000}, 0, 0, 10,
+       "reading partial extent, second part: unexpected end of file\n"},
+      {"only sectors past the last file missing", {files_bytes + 3000}, 40, 1, -1, ""},
+      {"volume past the set", {500000}, 40, 0, -1, ""},
+  };
+  for (const Case& c : cases) {
+    for (bool remove : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (remove ? ", -r" : ""));
+      ScratchDir fresh;
+      std::swap(dir.path, fresh.path);
+      pdi_maker::ImagePlan plan = dvd_plan();
+      plan.volume_sectors = static_cast<int64_t>(image.sector_count) + c.extra_volume;
+      plan.image_sectors = image.sector_count + (c.drop && c.said.empty() ? 10 : 0);
+      MadeSet set = make_set(plan, dir.path, "movie.pdi", c.cuts);
+      for (size_t k = 0; k < c.drop; ++k) {
+        ASSERT_EQ(unlink((dir / member_name(set, set.member_sizes.size() - 1)).c_str()), 0);
+        set.member_sizes.pop_back();
+      }
+      if (c.cut_member_1 >= 0) {
+        ASSERT_EQ(truncate((dir / "movie.pdi01").c_str(), c.cut_member_1), 0);
+        set.member_sizes[1] = static_cast<uint64_t>(c.cut_member_1);
+      }
+      Conversion conversion = expect_conversion(set);
+      EXPECT_EQ(conversion.files_missing(), !c.said.empty());
+      std::vector<FileRun> runs = {{"out.iso", 0, static_cast<uint64_t>(conversion.sectors) * kSectorSize}};
+      std::vector<std::string> args = {"-i", "out", "movie"};
+      if (remove) args.insert(args.begin(), "-r");
+      RunResult r = run(args);
+      std::string progress = "writing out.iso (" + std::to_string(conversion.sectors) + " extents) (movie.pdi01)";
+      if (c.said.empty()) progress = expect_runs(set, runs).progress;
+      EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + conversion.warning() +
+                           (remove ? "cowardly clearing delete source flag\n" : "") + progress + c.said +
+                           (c.said.empty() ? "" : kPrompt));
+      EXPECT_EQ(r.status, c.said.empty() ? 0 : 1);
+      if (c.said.empty()) expect_outputs(set, runs);
+      for (size_t k = 0; k < set.member_sizes.size(); ++k) EXPECT_TRUE(exists(dir / member_name(set, k))) << k;
+      std::swap(dir.path, fresh.path);
+    }
   }
 }
 

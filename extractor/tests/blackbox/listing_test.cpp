@@ -13,26 +13,30 @@
 
 #include "run_program.h"
 #include "set_model.h"
+#include "pdiset/iso9660_fields.h"
 
 namespace {
+
+namespace iso = pdiset::iso9660;
 
 const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
 
 std::string usage_text() {
-  return "usage: quarnex [options] <pdi-file-name>[.pdi] [files...]\n"
-         "\n"
-         "options:\n"
-         "-l        list only (directory mode)\n"
-         "-i <iso>  convert .pdi-file-set into .iso-image <iso>[.iso]\n"
-         "-r        remove .pdi files as soon as possible\n"
-         "-d <dir>  extract files to directory <dir>\n"
-         "-m <dir>  create directory <dir> and extract files int it\n"
-         "-v        create VIDEO_TS directory and extract files into it\n"
-         "-x        same as -r -m <pdi-file-name> -v\n"
-         "\n"
-         "a trailing '*' may be used as wildcard for file selection,\n"
-         "e.g. quarnex -v movie vts_01*\n"
-         "extracts Video Title Set 1 from movie.pdi* to dir VIDEO_TS\n";
+  return R"(usage: quarnex [options] <pdi-file-name>[.pdi] [files...]
+
+options:
+-l        list only (directory mode)
+-i <iso>  convert .pdi-file-set into .iso-image <iso>[.iso]
+-r        remove .pdi files as soon as possible
+-d <dir>  extract files to directory <dir>
+-m <dir>  create directory <dir> and extract files int it
+-v        create VIDEO_TS directory and extract files into it
+-x        same as -r -m <pdi-file-name> -v
+
+a trailing '*' may be used as wildcard for file selection,
+e.g. quarnex -v movie vts_01*
+extracts Video Title Set 1 from movie.pdi* to dir VIDEO_TS
+)";
 }
 
 pdi_maker::ImagePlan dvd_plan() {
@@ -46,10 +50,8 @@ pdi_maker::ImagePlan dvd_plan() {
   return plan;
 }
 
-class Listing : public ::testing::Test {
+class Listing : public ProgramTest {
  protected:
-  ScratchDir dir;
-  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
   void expect_err(const RunResult& r, const std::vector<std::string>& args, const std::string& rest) {
     EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + rest);
   }
@@ -141,11 +143,8 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
     plan.files.push_back(f);
   }
   make_set(plan, dir.path, "movie.pdi", {});
-  struct Case {
-    const char* option;
-    const char* content;
-  };
-  const Case cases[] = {
+  // Each option and the list it writes.
+  const std::pair<const char*, const char*> cases[] = {
       {"-gl", "A.IFO;1\r\nB.IFO;1\r\nC.VOB;1\r\n"},
       // The size is the file's length: what extraction writes.
       {"-gs", "A.IFO;1,5000\r\nB.IFO;1,6144\r\nC.VOB;1,1000\r\n"},
@@ -153,12 +152,12 @@ TEST_F(Listing, ListFileInEveryFormatInTableOrder) {
       {"-gb", "A.IFO;1 5000\r\nB.IFO;1 6144\r\nC.VOB;1 1000\r\n"},
       {"-GB", "A.IFO;1 5000\r\nB.IFO;1 6144\r\nC.VOB;1 1000\r\n"},
   };
-  for (const Case& c : cases) {
-    RunResult r = run({c.option, "list.txt", "movie"});
-    EXPECT_EQ(r.status, 0) << c.option;
+  for (const auto& [option, listed] : cases) {
+    RunResult r = run({option, "list.txt", "movie"});
+    EXPECT_EQ(r.status, 0) << option;
     std::string content;
-    ASSERT_TRUE(read_whole_file(dir / "list.txt", &content)) << c.option;
-    EXPECT_EQ(content, c.content) << c.option;
+    ASSERT_TRUE(read_whole_file(dir / "list.txt", &content)) << option;
+    EXPECT_EQ(content, listed) << option;
   }
 }
 
@@ -356,11 +355,11 @@ TEST_F(Listing, WarningWhenNoDirectoryIsFound) {
     plan.directory_sectors = 10;
     pdi_maker::Image image = pdi_maker::build_image(plan);
     uint8_t* directory = &image.metadata[size_t{image.directory_sector} * pdiset::kSectorSize];
-    ASSERT_EQ(directory[32], 1);  // the own record's identifier: one zero byte
-    ASSERT_EQ(directory[33], 0);
-    if (c.spoil_own_record) directory[33] = 'X';
+    ASSERT_EQ(directory[iso::kIdentifierLength], 1);  // the own record's identifier: one zero byte
+    ASSERT_EQ(directory[iso::kIdentifier], 0);
+    if (c.spoil_own_record) directory[iso::kIdentifier] = 'X';
     if (c.root_past_the_set) {
-      uint8_t* extent = &image.metadata[16 * pdiset::kSectorSize + 156 + 2];
+      uint8_t* extent = &image.metadata[16 * pdiset::kSectorSize + iso::kRootRecord + iso::kExtent];
       const uint32_t far = 5000000;
       for (int i = 0; i < 4; ++i) extent[i] = extent[7 - i] = static_cast<uint8_t>(far >> (8 * i));
     }

@@ -9,16 +9,19 @@
 #include <cstring>
 #include <random>
 
-#include "directory_records.h"
+#include "iso_record.h"
 #include "fault_support.h"
 #include "run_program.h"
 #include "set_model.h"
+#include "pdiset/iso9660_fields.h"
 
 namespace {
 
 using pdiset::kDirectoryReadSize;
 using pdiset::kSectorSize;
 using pdiset::kSetHeaderSize;
+using pdi_maker::RecordWriter;
+namespace iso = pdiset::iso9660;
 
 // A cut of member 0 after sector s and extra bytes.
 uint64_t cut_after(uint64_t sectors, uint64_t extra = 0) { return kSetHeaderSize + sectors * kSectorSize + extra; }
@@ -28,6 +31,11 @@ struct Taken {
   uint32_t extent, length;
 };
 
+// A directory's own "." record: at least 34 bytes, its identifier one zero byte.
+bool own_record(const uint8_t* d) {
+  return d[iso::kRecordLength] >= 34 && d[iso::kIdentifierLength] == 1 && d[iso::kIdentifier] == 0;
+}
+
 // The records a careful reader takes: flags 0, a name of at least one byte
 // whose first byte is not 0 and which lies inside its record; the walk ends
 // at the first sector start holding 0, or with the directory's own extent.
@@ -36,14 +44,15 @@ std::vector<Taken> taken_records(const std::vector<uint8_t>& dir) {
   d.resize(kDirectoryReadSize + 2 * kSectorSize, 0);
   auto u32 = [&](size_t p) { return uint32_t(d[p]) | d[p + 1] << 8 | d[p + 2] << 16 | uint32_t(d[p + 3]) << 24; };
   size_t end = kDirectoryReadSize;
-  if (d[0] >= 34 && d[32] == 1 && d[33] == 0 && u32(10) >= 2048)
-    end = std::min<size_t>(end, (uint64_t(u32(10)) + 2047) / 2048 * 2048);
+  if (own_record(d.data()) && u32(iso::kDataLength) >= 2048)
+    end = std::min<size_t>(end, (uint64_t(u32(iso::kDataLength)) + 2047) / 2048 * 2048);
   std::vector<Taken> out;
   size_t p = 0;
   while (p < end && d[p] != 0) {
-    unsigned length = d[p], n = d[p + 32];
-    if (d[p + 25] == 0 && n != 0 && d[p + 33] != 0 && 33 + n <= length)
-      out.push_back({std::string(reinterpret_cast<const char*>(&d[p + 33]), n), u32(p + 2), u32(p + 10)});
+    unsigned length = d[p + iso::kRecordLength], n = d[p + iso::kIdentifierLength];
+    const uint8_t* name = &d[p + iso::kIdentifier];
+    if (d[p + iso::kFileFlags] == 0 && n != 0 && name[0] != 0 && iso::kRecordFixedPart + n <= length)
+      out.push_back({std::string(reinterpret_cast<const char*>(name), n), u32(p + iso::kExtent), u32(p + iso::kDataLength)});
     p += length;
     if (d[p] == 0) p = (p + 2047) / 2048 * 2048;
   }
@@ -86,8 +95,7 @@ class Hostile : public ::testing::Test {
               uint32_t sectors = 700, const std::vector<uint64_t>& cuts = {}, uint32_t seed = 7) {
     Outcome o;
     const uint8_t* d = directory.data();
-    bool own_record = d[0] >= 34 && d[32] == 1 && d[33] == 0;
-    o.banner = std::string(kBannerLines) + (own_record ? "" : "Warning: no ISO 9660 directory found in set.pdi\n");
+    o.banner = std::string(kBannerLines) + (own_record(d) ? "" : "Warning: no ISO 9660 directory found in set.pdi\n");
     raw = std::make_unique<RawSet>(sectors, seed);
     memcpy(raw->directory(), directory.data(), kDirectoryReadSize);
     std::string work = parent / "work";
@@ -128,6 +136,15 @@ class Hostile : public ::testing::Test {
                                     out[i] = pos + i < set.stream.size() ? set.stream[pos + i] : 0;
                                 },
                                 runs);
+    return o;
+  }
+  // The records laid out as the directory, then "-r -m out set" over the
+  // set cut at cuts.
+  Outcome run_records(const std::vector<Taken>& records, const std::vector<uint64_t>& cuts) {
+    RecordWriter w;
+    for (const Taken& t : records) w.add(t.name, t.extent, t.length);
+    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, cuts);
+    expect_sound(o);
     return o;
   }
   std::string work(const std::string& name) { return parent / ("work/" + name); }
@@ -305,10 +322,7 @@ TEST_F(Hostile, ExtentsAndLengthsPastTheEndOfTheSet) {
     SCOPED_TRACE(c.fault);
     ScratchDir fresh;
     std::swap(parent.path, fresh.path);
-    RecordWriter w;
-    for (const Taken& t : c.records) w.add(t.name, t.extent, t.length);
-    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, c.cuts);
-    expect_sound(o);
+    Outcome o = run_records(c.records, c.cuts);
     EXPECT_EQ(o.r.status, 1);
     EXPECT_NE(o.r.err_after_echo.find(c.said + "\n" + kPrompt), std::string::npos) << o.r.err_after_echo;
     for (const std::string& name : c.complete)
@@ -342,10 +356,7 @@ TEST_F(Hostile, RunsThatShareSectorsOrOutputs) {
     SCOPED_TRACE(c.fault);
     ScratchDir fresh;
     std::swap(parent.path, fresh.path);
-    RecordWriter w;
-    for (const Taken& t : c.records) w.add(t.name, t.extent, t.length);
-    Outcome o = run(w.bytes, {"-r", "-m", "out", "set"}, 700, c.cuts);
-    expect_sound(o);
+    Outcome o = run_records(c.records, c.cuts);
     EXPECT_EQ(o.r.status, c.status) << o.r.err;
     // Every byte of every file is in its output or still in a member.
     EXPECT_EQ(o.loss.lost, 0) << o.loss.detail << "\n" << o.r.err;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "directory_records.h"
+#include "iso_record.h"
 #include "fault_support.h"
 #include "run_program.h"
 #include "set_model.h"

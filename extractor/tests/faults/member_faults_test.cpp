@@ -92,6 +92,48 @@ TEST_F(MemberFaults, MemberShorterThanItsDataOffset) {
   }
 }
 
+// A conversion whose set lacks bytes of a file fails as extraction does and
+// keeps every member, the ones it has written from too.
+TEST_F(MemberFaults, ConversionOfASetLackingFileBytes) {
+  struct Case {
+    const char* fault;
+    const char* member;  // taken away, or cut to cut_to bytes
+    off_t cut_to;        // -1: taken away
+    std::string said;
+  };
+  const Case cases[] = {
+      {"conversion, member 2 missing, -r", "set.pdi02", -1, "(set.pdi01)set.pdi02: No such file or directory\n"},
+      {"conversion, member 1 of 500 bytes, 1048 needed, -r", "set.pdi01", 500,
+       "(set.pdi01)reading partial extent, second part: unexpected end of file\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
+    MadeSet set = split_layout(dir.path);
+    std::set<size_t> removed;
+    if (c.cut_to < 0) {
+      ASSERT_EQ(unlink((dir / c.member).c_str()), 0);
+      removed.insert(2);
+    } else {
+      ASSERT_EQ(truncate((dir / c.member).c_str(), c.cut_to), 0);
+      set.member_sizes[1] = static_cast<uint64_t>(c.cut_to);
+    }
+    const int64_t sectors = expect_conversion(set).sectors;
+    RunResult r = run_quarnex(dir.path, {"-r", "-i", "whole", "-d", "out", "set"});
+    SCOPED_TRACE(c.fault);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err_after_echo, kBannerLines + std::string("cowardly clearing delete source flag\nwriting out/whole.iso (") +
+                                    std::to_string(sectors) + " extents) " + c.said + kPrompt);
+    EXPECT_EQ(members_left(set), (std::vector<bool>{true, true, c.cut_to >= 0}));
+    LossReport loss = losses(set, {{"out/whole.iso", 0, static_cast<uint64_t>(sectors) * kSectorSize}}, removed);
+    EXPECT_EQ(loss.lost, 0) << loss.detail;
+    EXPECT_EQ(loss.wrong, 0) << loss.detail;
+    record_result("Broken continuation member", c.fault, 1, message_of(r.err_after_echo), loss.lost, r.status < 0, 0);
+    std::swap(dir.path, fresh.path);
+  }
+}
+
 // What the system says when the program opens, measures and reads a
 // directory as it does a member (it differs between file systems).
 std::string directory_member_message(const std::string& path) {

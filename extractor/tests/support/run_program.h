@@ -2,6 +2,8 @@
 // with standard input at its end, capturing both output streams.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -33,3 +35,11 @@ struct ScratchDir {
 
 bool read_whole_file(const std::string& path, std::string* content);
 bool exists(const std::string& path);
+
+// A test whose runs of the program happen in a scratch folder of its own.
+class ProgramTest : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  char sep = program_separator();
+  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
+};

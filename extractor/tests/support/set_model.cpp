@@ -1,5 +1,6 @@
 #include "set_model.h"
 
+#include "pdiset/iso9660_fields.h"
 #include "pdiset/names.h"
 #include "run_program.h"
 
@@ -9,6 +10,7 @@
 
 using pdiset::kSectorSize;
 using pdiset::kSetHeaderSize;
+namespace iso = pdiset::iso9660;
 
 MadeSet make_set(const pdi_maker::ImagePlan& plan, const std::string& folder,
                  const std::string& set_name, const std::vector<uint64_t>& cuts) {
@@ -23,7 +25,7 @@ MadeSet make_set(const pdi_maker::Image& image, const std::string& folder,
   set.set_name = set_name;
   std::string error;
   // The maker names members after the set name less its ".pdi".
-  std::string base = set_name.substr(0, set_name.size() - 4);
+  std::string base = pdiset::without_extension(set_name, pdiset::kSetExtension);
   std::vector<std::string> names = pdi_maker::write_set(set.image, folder + "/" + base, cuts, &error);
   EXPECT_FALSE(names.empty()) << error;
   uint64_t total = pdi_maker::stream_size(set.image);
@@ -153,17 +155,27 @@ Conversion expect_conversion(const MadeSet& set) {
   for (const pdi_maker::PlacedFile& f : files)
     if (!last || f.first_sector >= last->first_sector) last = &f;
   Conversion c;
-  c.wanted = last ? last->first_sector + extents_shown(last->size) : 0;
-  c.sectors = c.wanted;
-  const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
-  uint8_t d[84];
-  pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
-  if (d[0] != 1 || std::string(reinterpret_cast<char*>(d + 1), 5) != "CD001") return c;
-  c.wanted = std::max<int64_t>(c.wanted, le32(d + 80));
+  const int64_t files_end = last ? last->first_sector + extents_shown(last->size) : 0;
+  // The whole sectors up to the set's end, or up to a sector that a member
+  // beginning inside it cannot finish (it would lie in three members).
   uint64_t stream = 0;
-  for (uint64_t s : set.member_sizes) stream += s;
-  int64_t held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
-  c.sectors = std::min(c.wanted, held);
+  for (uint64_t s : set.member_sizes) {
+    uint64_t into = stream > kSetHeaderSize ? (stream - kSetHeaderSize) % kSectorSize : 0;
+    if (into != 0 && s < kSectorSize - into) {
+      stream -= into;
+      break;
+    }
+    stream += s;
+  }
+  c.held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
+  c.wanted = c.sectors = files_end;
+  const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
+  uint8_t d[iso::kVolumeSpaceSize + 4];
+  pdi_maker::image_bytes(set.image, pvd, d, sizeof d);
+  if (d[iso::kDescriptorType] != 1 || std::string(reinterpret_cast<char*>(d + iso::kStandardIdentifier), 5) != "CD001")
+    return c;
+  c.wanted = std::max<int64_t>(files_end, le32(d + iso::kVolumeSpaceSize));
+  c.sectors = std::max(files_end, std::min(c.wanted, c.held));
   return c;
 }
 
@@ -176,9 +188,9 @@ std::string Conversion::warning() const {
 }
 
 bool starts_with_own_record(const pdi_maker::Image& image, int64_t sector) {
-  uint8_t r[34];
+  uint8_t r[iso::kRecordFixedPart + 1];
   pdi_maker::image_bytes(image, static_cast<uint64_t>(sector) * kSectorSize, r, sizeof r);
-  return r[0] >= 34 && r[32] == 1 && r[33] == 0;
+  return r[iso::kRecordLength] >= sizeof r && r[iso::kIdentifierLength] == 1 && r[iso::kIdentifier] == 0;
 }
 
 std::string expected_listing(const pdi_maker::Image& image) {

@@ -67,12 +67,17 @@ std::vector<pdi_maker::PlacedFile> table_files(const pdi_maker::Image& image);
 // What a conversion (-i) covers. wanted: from sector 0 to the larger of the
 // end of the file that starts last (its partial last sector included) and,
 // when sector 16 holds a primary volume descriptor, the volume size recorded
-// there. sectors: wanted, but with a descriptor no more than the whole
-// sectors of the members in set.member_sizes.
+// there. held: the whole sectors of the members in set.member_sizes.
+// sectors: with a descriptor, wanted as far as held reaches, but never less
+// than the end of the last file; without one, that end.
 struct Conversion {
   int64_t sectors = 0;
   int64_t wanted = 0;
-  bool cut_short() const { return sectors < wanted; }
+  int64_t held = 0;
+  // Bytes of a file are missing: the run fails where it needs them.
+  bool files_missing() const { return sectors > held; }
+  // Only closing sectors past the last file are missing: a warning.
+  bool cut_short() const { return !files_missing() && sectors < wanted; }
   // The warning line before the "writing" line ("" when not cut short).
   std::string warning() const;
 };

@@ -1,4 +1,4 @@
-#include "directory_reader.h"
+#include "file_table.h"
 
 #include <algorithm>
 #include <climits>
@@ -44,7 +44,7 @@ int read_directory(bool for_conversion) {
   // Only a conversion needs the volume's size: each read is one more touch
   // of a set that may sit on a failing disk.
   if (for_conversion) g_engine.volume_sectors = pdiset::volume_sectors(set);
-  g_engine.set_whole_sectors = set.whole_sectors();
+  g_engine.set_whole_sectors = set.map().sectors_before_three_member_split();
   set.close();
 
   if (found.source == pdiset::DirectorySource::kNotFound)
@@ -53,8 +53,7 @@ int read_directory(bool for_conversion) {
   for (const pdiset::DirectoryRecord& r : found.records) {
     if (!pdiset::is_listed_file(r)) continue;
     print_listing_line(r);
-    g_engine.file_table.push_back(FileEntry{r.name, static_cast<int32_t>(r.data_length / kSectorSize),
-                                            static_cast<int32_t>(r.first_sector), 1, r.data_length});
+    g_engine.file_table.push_back(FileEntry{r.name, static_cast<int32_t>(r.first_sector), r.data_length, true});
   }
   // The listing keeps the directory's order; the table goes by first sector.
   std::stable_sort(g_engine.file_table.begin(), g_engine.file_table.end(),
@@ -69,13 +68,14 @@ void make_image_entry(const char* iso_name) {
   last.data_length = static_cast<uint32_t>(table.back().byte_length);
   pdiset::ImageExtent extent =
       pdiset::image_extent({last}, g_engine.volume_sectors, g_engine.set_whole_sectors);
-  if (extent.cut_short) {
+  if (extent.cut_short)
     fprintf(stderr, "Warning: the image set holds %lld of the volume's %lld sectors\n",
             static_cast<long long>(extent.sectors), static_cast<long long>(extent.wanted));
-    // The last member's bytes past the whole sectors go into no output: a
-    // set whose missing members may yet turn up keeps every member.
-    pdiset::MemberDecision decision =
-        pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), extent.cut_short);
+  if (extent.cut_short || extent.files_missing) {
+    // The set ends inside the volume: the bytes past its whole sectors go
+    // into no output, and the run fails where a file needs a missing byte.
+    // A set whose missing members may yet turn up keeps every member.
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), true);
     if (g_engine.remove_members && !decision.may_delete) {
       fputs("cowardly clearing delete source flag\n", stderr);
       g_engine.remove_members = false;
@@ -84,7 +84,6 @@ void make_image_entry(const char* iso_name) {
   int32_t sectors = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(extent.sectors, INT32_MAX)));
   table[0].name = iso_name;
   table[0].first_sector = 0;
-  table[0].sector_count = sectors;
   table[0].byte_length = int64_t{sectors} * kSectorSize;
   table.resize(1);
 }

@@ -40,14 +40,9 @@ std::set<std::string> files_below(const std::string& folder) {
   return found;
 }
 
-class Mends : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  char sep = program_separator();
-  RunResult run(const std::vector<std::string>& args) { return run_quarnex(dir.path, args); }
-};
+using DataSafety = ProgramTest;
 
-TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
+TEST_F(DataSafety, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   pdi_maker::ImagePlan plan;
   std::vector<std::string> unsafe = {"../ESCAPE.DAT;1", "A/B.DAT;1", "..;1", ";1", ".;1"};
   if (testing_windows_build()) {
@@ -83,7 +78,7 @@ TEST_F(Mends, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   EXPECT_TRUE(files_below(dir.path).empty());
 }
 
-TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
+TEST_F(DataSafety, OutputPathTooLongIsAnErrorNotAShorterName) {
   pdi_maker::ImagePlan plan;
   plan.files.push_back(file("VIDEO_TS.IFO;1", 12288));
   make_set(plan, dir.path, "movie.pdi", {});
@@ -94,7 +89,7 @@ TEST_F(Mends, OutputPathTooLongIsAnErrorNotAShorterName) {
                                   "VIDEO_TS.IFO: File name too long\n" + kPrompt);
 }
 
-TEST_F(Mends, MemberNameTooLongIsAnError) {
+TEST_F(DataSafety, MemberNameTooLongIsAnError) {
   if (testing_windows_build()) GTEST_SKIP() << "Windows paths of this length need another prefix";
   // A set name of 770 characters across four folders: it can be opened and
   // listed, but the member names would not fit their buffer.
@@ -115,7 +110,7 @@ TEST_F(Mends, MemberNameTooLongIsAnError) {
                                   ": File name too long\n" + kPrompt);
 }
 
-TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
+TEST_F(DataSafety, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
   pdi_maker::ImagePlan plan;
   plan.files.push_back(file("A.DAT;1", 50000));
   plan.files.push_back(file("movie.pdi01", 50000));  // extracted into the set's own folder
@@ -144,7 +139,7 @@ TEST_F(Mends, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
 
 // Under strace: every member is deleted only when each output written to
 // since its last flush has been flushed again.
-TEST_F(Mends, MembersAreDeletedOnlyBehindFlushedOutputs) {
+TEST_F(DataSafety, MembersAreDeletedOnlyBehindFlushedOutputs) {
   if (testing_windows_build()) GTEST_SKIP() << "traced natively";
   pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(3, 600000);
@@ -191,7 +186,7 @@ namespace {
 
 // A file inside another file's run cannot be read once the chain has moved
 // past its start; with -r its member would be gone. Every member stays.
-TEST_F(Mends, OverlappingFilesKeepEveryMember) {
+TEST_F(DataSafety, OverlappingFilesKeepEveryMember) {
   pdi_maker::ImagePlan plan;
   pdi_maker::FilePlan a = file("A.DAT;1", 50 * 2048), b = file("B.DAT;1", 5 * 2048), c = file("C.DAT;1", 4096);
   a.first_sector = 100;

@@ -1,5 +1,7 @@
-// Opens the image set and reads the image's directory into the file table:
-// the directory at image sector 69, or the one the volume descriptor names.
+// The table of files a run works on: filled from the directory the library
+// finds in the set (at image sector 69, or where the volume descriptor
+// says), printed as the listing, and for a conversion turned into the one
+// whole-image entry.
 #pragma once
 
 #include "pdiset/directory.h"
