@@ -1,8 +1,10 @@
-# QUARNEX_UNOPTIMISED_TESTS: for a build whose tests are compiled and linked
-# but never run (the 32-bit Windows build; this kernel cannot run it), the
-# test programs and GoogleTest are compiled without optimisation, which
-# takes a third less time. The programs and the libraries they share with
-# the tests keep the build type's flags, so the build still makes packages.
+# QUARNEX_UNOPTIMISED_TESTS: the test programs' own sources and GoogleTest
+# are compiled without optimisation, which takes a third less time. For the
+# Windows builds: the 32-bit tests are only compiled and linked (this kernel
+# cannot run them), the 64-bit ones run under Wine, where starting the
+# program, not the test's own code, takes the time. The programs and the
+# libraries they share with the tests keep the build type's flags, so what
+# is tested is what is packaged.
 function(quarnex_unoptimise_tests dir)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target IN LISTS targets)

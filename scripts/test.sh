@@ -194,6 +194,12 @@ sort -n "$stages"/* > build/stages.tsv
 awk -F'\t' 'BEGIN { printf "%-18s %-7s %6s %8s  %s\n", "stage", "lane", "start", "seconds", "result" }
   { printf "%-18s %-7s %6d %8d  %s\n", $2, $3, $1, $4, ($5 == 0 ? "ok" : "FAILED") }' build/stages.tsv
 printf '%-18s %-7s %6s %8d\n' "whole command" "" "" "$(($(date +%s) - t0))"
+# What the run itself used of the processors, whatever else ran beside it:
+# with two cores to itself, the command could not take less than half this.
+times > build/times.txt  # here, not in a pipeline: a subshell's children are not the run's
+echo "processor seconds used by the run: $(awk 'NR == 2 {
+  for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); total += p[1] * 60 + p[2] }
+  printf "%d", total }' build/times.txt) (user and system)"
 
 echo
 [[ ${#suites_failed[@]} -eq 0 ]] || echo "failing: ${suites_failed[*]}"
