@@ -29,7 +29,7 @@ fi
 cd "$(dirname "$0")/.."
 root=$PWD
 packages=$(realpath "${1:-build/packages}")
-make_pdi_set=$(realpath "${2:-build/package-native/tools/make_pdi_set}")
+make_pdi_set=$(realpath "${2:-build/native/tools/make_pdi_set}")
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quarnex-packages.XXXXXX") || exit 1
 trap 'rm -rf "$tmp"' EXIT
 passed=0

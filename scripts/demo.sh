@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds quarnex, makes an example image set with
-# our own maker and lets quarnex list it, extract it into a VIDEO_TS folder
-# and convert it into one .iso.
+# Installs what building and running the programs needs (nothing the tests
+# need), builds quarnex, quarnex-mount and the example-set maker (no tests,
+# no Windows build), makes an example image set with our own maker and lets
+# quarnex list it, extract it into a VIDEO_TS folder and convert it into one
+# .iso.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh native
+scripts/setup.sh programs
+scripts/build.sh programs
 
 demo=build/demo
 rm -rf "$demo"

@@ -2,23 +2,24 @@
 # Makes the packages people install, into build/packages/:
 #   quarnex_VERSION_amd64.deb       (Debian and Ubuntu)
 #   quarnex-VERSION-win64.zip, quarnex-VERSION-win32.zip  (Windows)
-# Installs what is missing first; each package comes from its own release
-# build without tests (build/package-*), through the install rules and CPack
-# (cmake/packaging.cmake).
+# Installs what is missing first; each package comes from the build the
+# tests run (scripts/build.sh: build/native with Debian's flags,
+# build/mingw-x86_64 and build/mingw-i686 in Release), through the install
+# rules and CPack (cmake/packaging.cmake). A build folder that does not
+# exist yet is made without tests; one that exists keeps its choice, and
+# only what changed is built again.
 # Usage: scripts/package.sh [deb|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-all}
-jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 out=$PWD/build/packages
 
-package() {  # package DIR [cmake options...]
-  local dir=$PWD/$1
-  shift
-  cmake -S . -B "$dir" -DQUARNEX_TESTS=OFF "$@" > "$dir.configure.log" 2>&1 ||
-    { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j "$jobs" > "$dir.build.log" 2>&1 ||
-    { cat "$dir.build.log"; return 1; }
+package() {  # package BUILD DIR
+  local dir=$PWD/$2
+  local fresh=()
+  [[ -f $dir/CMakeCache.txt ]] || fresh=(QUARNEX_TESTS=OFF)
+  env "${fresh[@]}" scripts/build.sh "$1" > "$dir.package-build.log" 2>&1 ||
+    { cat "$dir.package-build.log"; return 1; }
   (cd "$dir" && cpack -B "$out" > "$dir.cpack.log" 2>&1) ||
     { cat "$dir.cpack.log"; return 1; }
   grep -E '^CPack: - package: .* generated\.$' "$dir.cpack.log" | sed 's/^CPack: - package: /made /; s/ generated\.$//'
@@ -26,15 +27,9 @@ package() {  # package DIR [cmake options...]
 
 scripts/setup.sh
 mkdir -p "$out"
-if [[ $what == deb || $what == all ]]; then
-  # Debian's compiler and linker flags (hardening included); the build type
-  # None adds none of CMake's own, and CPack strips the programs.
-  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-  package build/package-native -DCMAKE_BUILD_TYPE=None -DQUARNEX_FRONTEND=OFF \
-    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
-fi
-if [[ $what == windows || $what == all ]]; then
-  package build/package-win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-  package build/package-win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-fi
+case $what in
+  deb) package native build/native ;;
+  windows) package win64 build/mingw-x86_64 && package win32 build/mingw-i686 ;;
+  all) package native build/native && package win64 build/mingw-x86_64 && package win32 build/mingw-i686 ;;
+  *) echo "usage: $0 [deb|windows|all]" >&2; exit 2 ;;
+esac

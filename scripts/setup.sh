@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine; does nothing
-# when everything is there already.
+# Installs what is missing on a Debian machine; does nothing when everything
+# is there already.
+#   scripts/setup.sh programs   what building and running the programs needs
+#                               (scripts/demo.sh)
+#   scripts/setup.sh [all]      that and what every test needs (scripts/test.sh)
 set -euo pipefail
+what=${1:-all}
 
-packages=(
-  cmake g++ make googletest libgtest-dev libbenchmark-dev
+# The compiler, the build tools and libfuse 3 for quarnex-mount (fuse3 is
+# its fusermount3).
+programs=(g++ make cmake pkg-config libfuse3-dev fuse3)
+tests=(
+  googletest libgtest-dev libbenchmark-dev ccache
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth xdotool openbox
   libarchive-tools xorriso strace time
-  libfuse3-dev fuse3
   clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
   7zip udftools fuseiso archivemount
   dpkg-dev lintian man-db unzip xdotool
 )
+case $what in
+  programs) packages=("${programs[@]}") ;;
+  all) packages=("${programs[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,5 +38,10 @@ sudo_cmd=()
 [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -q
-# With recommends: Wine needs its fonts and helpers for the windows under test.
-"${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+if [[ $what == programs ]]; then
+  # Only what is named: the programs need nothing recommended beside it.
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+  # With recommends: Wine needs its fonts and helpers for the windows under test.
+  "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+fi
