@@ -18,7 +18,7 @@ tests=(
   clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
   7zip udftools fuseiso archivemount
-  dpkg-dev lintian man-db unzip xdotool
+  dpkg-dev lintian man-db unzip
 )
 case $what in
   programs) packages=("${programs[@]}") ;;
