@@ -10,12 +10,19 @@
 #include "file_io.h"
 #include "pdiset/member_map.h"
 
+// One extent of a file: a file over 4 GiB is recorded in several.
+struct FileSection {
+  int64_t first_sector;  // location of the extent
+  int64_t byte_length;   // its data length
+};
+
 // One extractable file of the image's directory.
 struct FileEntry {
   std::string name;      // the identifier exactly as recorded
-  int32_t first_sector;  // location of the extent
-  int64_t byte_length;   // the data length: whole sectors, then the rest of the last one
+  int32_t first_sector;  // location of its first extent
+  int64_t byte_length;   // the whole data length: every section's bytes
   bool selected;         // to be written
+  std::vector<FileSection> sections;  // its extents in record order, written one after the other
 };
 
 struct EngineState {
