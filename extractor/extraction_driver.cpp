@@ -131,7 +131,8 @@ static void write_entry(const FileEntry& entry, const std::string& path) {
 }
 
 void run_extraction(const RunOptions& o, const std::vector<std::string>& words) {
-  if (g_engine.file_table.empty()) {
+  // A conversion needs no listed file: the volume is written all the same.
+  if (g_engine.file_table.empty() && !o.iso_name) {
     fprintf(stderr, "no files found in %s, exiting.\n", g_engine.set_name.c_str());
     fatal_exit("");
   }

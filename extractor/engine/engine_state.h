@@ -39,6 +39,7 @@ struct EngineState {
   std::vector<FileEntry> file_table;
   // What the directory read learnt of the volume, for the whole-image entry.
   std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
+  std::optional<int64_t> udf_volume_sectors;  // from a UDF volume, read only without that descriptor
   int64_t set_whole_sectors = 0;           // whole sectors the members present put together
 
   // The output file being written, flushed before any member is deleted.

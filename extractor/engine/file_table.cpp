@@ -10,6 +10,7 @@
 #include "pdiset/member_rule.h"
 #include "pdiset/names.h"
 #include "pdiset/sections.h"
+#include "pdiset/udf_tree.h"
 #include "pdiset/volume.h"
 
 void open_image_set() {
@@ -44,7 +45,9 @@ static void take_file(const std::vector<pdiset::DirectoryRecord>& records, const
   print_listing_line(final_record, first_sector, file.length);
   FileEntry entry{final_record.name, static_cast<int32_t>(first_sector), file.length, true, {}};
   for (size_t k = file.first; k < file.first + file.count; ++k)
-    entry.sections.push_back(FileSection{records[k].first_sector, records[k].data_length});
+    // Sectors are signed 32-bit, as the table sorts them: a hostile extent
+    // past 2^31 is a negative sector, which no read reaches.
+    entry.sections.push_back(FileSection{static_cast<int32_t>(records[k].first_sector), records[k].data_length});
   g_engine.file_table.push_back(std::move(entry));
 }
 
@@ -66,6 +69,7 @@ int read_directory(bool for_conversion) {
   // Only a conversion needs the volume's size: each read is one more touch
   // of a set that may sit on a failing disk.
   if (for_conversion) g_engine.volume_sectors = pdiset::volume_sectors(set);
+  if (for_conversion && !g_engine.volume_sectors) g_engine.udf_volume_sectors = pdiset::udf_volume_sectors(set);
   g_engine.set_whole_sectors = set.map().sectors_before_three_member_split();
   set.close();
 
@@ -79,19 +83,31 @@ int read_directory(bool for_conversion) {
   return static_cast<int>(g_engine.file_table.size());
 }
 
+// The volume's length: the primary volume descriptor's; without one, for a
+// set with no listed file (a UDF-only disc), the UDF volume's, which on a
+// set cut short counts only the structures the set holds, so never less
+// than the set's whole sectors; else nothing (the listed files' end).
+static std::optional<int64_t> volume_length(bool no_files) {
+  if (g_engine.volume_sectors) return *g_engine.volume_sectors;
+  if (!no_files) return std::nullopt;
+  return std::max(g_engine.udf_volume_sectors.value_or(0), g_engine.set_whole_sectors);
+}
+
 void make_image_entry(const char* iso_name) {
   std::vector<FileEntry>& table = g_engine.file_table;
-  // The section that starts last: its end is the end of the files' bytes.
+  // The section that starts last (sectors compared as the table sorts them):
+  // its end is the end of the files' bytes.
   std::vector<pdiset::DirectoryRecord> last;
   for (const FileEntry& entry : table)
     for (const FileSection& section : entry.sections) {
       pdiset::DirectoryRecord r;
       r.first_sector = static_cast<uint32_t>(section.first_sector);
       r.data_length = static_cast<uint32_t>(section.byte_length);
-      if (last.empty() || r.first_sector >= last[0].first_sector) last = {r};
+      if (last.empty() || static_cast<int32_t>(r.first_sector) >= static_cast<int32_t>(last[0].first_sector))
+        last = {r};
     }
   pdiset::ImageExtent extent =
-      pdiset::image_extent(last, g_engine.volume_sectors, g_engine.set_whole_sectors);
+      pdiset::image_extent(last, volume_length(table.empty()), g_engine.set_whole_sectors);
   if (extent.cut_short)
     fprintf(stderr, "Warning: the image set holds %lld of the volume's %lld sectors\n",
             static_cast<long long>(extent.sectors), static_cast<long long>(extent.wanted));

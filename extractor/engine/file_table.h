@@ -16,6 +16,7 @@ int read_directory(bool for_conversion);
 
 // Turns row 0 into the whole-image entry for conversion to iso_name: the
 // image from sector 0 to the end of the volume, as far as the set holds it.
+// An empty table (no directory found) gets the row.
 void make_image_entry(const char* iso_name);
 
 // The listing's header line and the line of one record.
