@@ -245,6 +245,9 @@ TEST_F(DataSafety, SectionsThatGoBackKeepEveryMember) {
   EXPECT_EQ(output_of(dir / "NEXT.DAT"), expected_output(set.image, {"", 210, 3000}));
   EXPECT_TRUE(exists(dir / "movie.pdi"));
   EXPECT_TRUE(exists(dir / "movie.pdi01"));
+  // The list file gives the whole length too.
+  ASSERT_EQ(run({"-gs", "list.txt", "movie"}).status, 0);
+  EXPECT_EQ(output_of(dir / "list.txt"), "BIG.DAT;1,8292\r\nNEXT.DAT;1,3000\r\n");
 }
 
 // A chain cut off by another name, or by the directory's end, is one file
