@@ -42,13 +42,24 @@ static void prepare_output_directories(const RunOptions& o, std::optional<std::s
   }
 }
 
-// Every sector that holds bytes of the entry.
-static int64_t sectors_holding(const FileEntry& entry) { return (entry.byte_length + kSectorSize - 1) / kSectorSize; }
+// Every sector that holds bytes of a section, of the entry.
+static int64_t sectors_holding(const FileSection& section) {
+  return (section.byte_length + kSectorSize - 1) / kSectorSize;
+}
+static int64_t sectors_holding(const FileEntry& entry) {
+  int64_t sectors = 0;
+  for (const FileSection& section : entry.sections) sectors += sectors_holding(section);
+  return sectors;
+}
 
 static std::vector<pdiset::PlannedFile> planned_files() {
   std::vector<pdiset::PlannedFile> files;
-  for (const FileEntry& entry : g_engine.file_table)
-    files.push_back({entry.name, entry.first_sector, sectors_holding(entry), entry.selected});
+  for (const FileEntry& entry : g_engine.file_table) {
+    pdiset::PlannedFile file{entry.name, entry.first_sector, sectors_holding(entry.sections[0]), entry.selected, {}};
+    for (size_t k = 1; k < entry.sections.size(); ++k)
+      file.more_sections.push_back({entry.sections[k].first_sector, sectors_holding(entry.sections[k])});
+    files.push_back(file);
+  }
   return files;
 }
 
@@ -108,7 +119,7 @@ static void write_entry(const FileEntry& entry, const std::string& path) {
   if (out == kNoFile) fatal_system_error(entry.name.c_str());
   g_engine.output_handle = out;
   g_engine.output_path = path;
-  copy_file_bytes(out, entry.first_sector, entry.byte_length);
+  for (const FileSection& section : entry.sections) copy_file_bytes(out, section.first_sector, section.byte_length);
   // Members are deleted only behind data that is on stable storage.
   if (g_engine.remove_members) {
     if (flush_to_disk(out) != 0) fatal_system_error("during flush of extents");
@@ -120,7 +131,8 @@ static void write_entry(const FileEntry& entry, const std::string& path) {
 }
 
 void run_extraction(const RunOptions& o, const std::vector<std::string>& words) {
-  if (g_engine.file_table.empty()) {
+  // A conversion needs no listed file: the volume is written all the same.
+  if (g_engine.file_table.empty() && !o.iso_name) {
     fprintf(stderr, "no files found in %s, exiting.\n", g_engine.set_name.c_str());
     fatal_exit("");
   }

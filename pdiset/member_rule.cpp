@@ -6,17 +6,29 @@ namespace pdiset {
 
 namespace {
 
-// The chain never goes back: a file that starts before the furthest end of
-// the runs written so far needs sectors that are already behind it.
+// The chain never goes back: a file, or a later section of one, that starts
+// before the furthest end of the runs written so far needs sectors that are
+// already behind it.
 void find_overlaps(const std::vector<const PlannedFile*>& written, std::vector<KeepFinding>* findings) {
-  const PlannedFile* reaching = nullptr;  // the run that ends last so far
+  const PlannedFile* reaching = nullptr;  // the file whose run ends last so far
+  int64_t reach = 0;                       // where that run ends
+  std::vector<KeepFinding> going_back;
+  auto pass = [&](const PlannedFile* file, int64_t first, int64_t count, bool later_section) {
+    if (count == 0) return;
+    if (reaching && first < reach)
+      (later_section ? going_back : *findings).push_back(
+          {later_section ? KeepReason::kSectionGoesBack : KeepReason::kOverlap, file->name, reaching->name});
+    if (!reaching || first + count > reach) {
+      reaching = file;
+      reach = first + count;
+    }
+  };
   for (const PlannedFile* file : written) {
-    if (file->sector_count == 0) continue;
-    int64_t reach = reaching ? reaching->first_sector + reaching->sector_count : 0;
-    if (reaching && file->first_sector < reach)
-      findings->push_back({KeepReason::kOverlap, file->name, reaching->name});
-    if (!reaching || file->first_sector + file->sector_count > reach) reaching = file;
+    pass(file, file->first_sector, file->sector_count, false);
+    for (const PlannedSection& section : file->more_sections)
+      pass(file, section.first_sector, section.sector_count, true);
   }
+  findings->insert(findings->end(), going_back.begin(), going_back.end());
 }
 
 // Two versions of a file, or names that differ only in letter case (which

@@ -13,18 +13,26 @@
 
 namespace pdiset {
 
+// Further sectors of a file recorded in several sections.
+struct PlannedSection {
+  int64_t first_sector = 0;
+  int64_t sector_count = 0;  // every sector holding bytes of the section
+};
+
 // One directory entry as a run plans to write it.
 struct PlannedFile {
   std::string name;          // as recorded
-  int64_t first_sector = 0;
-  int64_t sector_count = 0;  // every sector holding bytes of the file
+  int64_t first_sector = 0;  // of its first section
+  int64_t sector_count = 0;  // every sector holding bytes of its first section
   bool selected = true;
+  std::vector<PlannedSection> more_sections = {};  // its other sections, in the order they are written
 };
 
 enum class KeepReason {
   kSelectionWarnings,  // a file word named nothing: the user may have meant a file left out
   kUnsafeName,         // a selected file is skipped: its bytes would be lost
   kOverlap,            // a selected file starts inside an earlier one's run
+  kSectionGoesBack,    // a later section of a selected file starts before the runs written so far end
   kSharedOutputName,   // two selected files are written to one output file
   kSetCutShort,        // the set ends inside the volume: its last bytes are in no output
 };

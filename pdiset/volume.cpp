@@ -10,7 +10,7 @@ int64_t sectors_holding(uint32_t data_length) {
   return (int64_t{data_length} + kSectorSize - 1) / kSectorSize;
 }
 
-ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<uint32_t> volume_sectors,
+ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<int64_t> volume_sectors,
                          int64_t set_whole_sectors) {
   ImageExtent extent;
   int64_t files_end = 0;

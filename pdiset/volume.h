@@ -20,11 +20,11 @@ struct ImageExtent {
 int64_t sectors_holding(uint32_t data_length);
 
 // From sector 0 to the larger of the end of the file that starts last (its
-// partial last sector included) and the volume size of the primary volume
-// descriptor, as far as the whole sectors the set holds reach; never short
-// of the last file, whose bytes are required. files: the listed files in
+// partial last sector included) and the volume's size (the primary volume
+// descriptor's, or a UDF volume's), as far as the whole sectors the set
+// holds reach; never short of the last file, whose bytes are required. files: the listed files in
 // ascending first sector (ties in directory order).
-ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<uint32_t> volume_sectors,
+ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<int64_t> volume_sectors,
                          int64_t set_whole_sectors);
 
 }  // namespace pdiset

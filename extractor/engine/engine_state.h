@@ -10,12 +10,19 @@
 #include "file_io.h"
 #include "pdiset/member_map.h"
 
+// One extent of a file: a file over 4 GiB is recorded in several.
+struct FileSection {
+  int64_t first_sector;  // location of the extent
+  int64_t byte_length;   // its data length
+};
+
 // One extractable file of the image's directory.
 struct FileEntry {
   std::string name;      // the identifier exactly as recorded
-  int32_t first_sector;  // location of the extent
-  int64_t byte_length;   // the data length: whole sectors, then the rest of the last one
+  int32_t first_sector;  // location of its first extent
+  int64_t byte_length;   // the whole data length: every section's bytes
   bool selected;         // to be written
+  std::vector<FileSection> sections;  // its extents in record order, written one after the other
 };
 
 struct EngineState {
@@ -32,6 +39,7 @@ struct EngineState {
   std::vector<FileEntry> file_table;
   // What the directory read learnt of the volume, for the whole-image entry.
   std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
+  std::optional<int64_t> udf_volume_sectors;  // from a UDF volume, read only without that descriptor
   int64_t set_whole_sectors = 0;           // whole sectors the members present put together
 
   // The output file being written, flushed before any member is deleted.

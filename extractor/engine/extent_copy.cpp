@@ -69,7 +69,7 @@ static void reach_sector(int64_t s) {
   while (s > current_end()) open_next_member();
 }
 
-void copy_run(FileHandle out, int32_t first, int32_t count) {
+void copy_run(FileHandle out, int64_t first, int64_t count) {
   int64_t s = first;
   int64_t n = count;
   reach_sector(s);
@@ -120,9 +120,9 @@ static void copy_sector_start(FileHandle out, int64_t s, int64_t bytes) {
   }
 }
 
-void copy_file_bytes(FileHandle out, int32_t first, int64_t length) {
+void copy_file_bytes(FileHandle out, int64_t first, int64_t length) {
   int64_t whole = length / kSectorSize;
   int64_t rest = length % kSectorSize;
-  if (whole > 0) copy_run(out, first, static_cast<int32_t>(whole));
-  if (rest > 0) copy_sector_start(out, int64_t{first} + whole, rest);
+  if (whole > 0) copy_run(out, first, whole);
+  if (rest > 0) copy_sector_start(out, first + whole, rest);
 }

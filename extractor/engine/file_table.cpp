@@ -8,6 +8,9 @@
 #include "engine_state.h"
 #include "pdiset/image_set.h"
 #include "pdiset/member_rule.h"
+#include "pdiset/names.h"
+#include "pdiset/sections.h"
+#include "pdiset/udf_tree.h"
 #include "pdiset/volume.h"
 
 void open_image_set() {
@@ -17,13 +20,35 @@ void open_image_set() {
 
 void print_listing_header() { fputs("[extent ] File Name    Size       Date       Time\n", stdout); }
 
-void print_listing_line(const pdiset::DirectoryRecord& r) {
-  printf("[%7i] ", static_cast<int>(r.first_sector));
-  // The name is right-aligned in twelve places; longer names overflow.
+void print_listing_line(const pdiset::DirectoryRecord& r) { print_listing_line(r, r.first_sector, r.data_length); }
+
+void print_listing_line(const pdiset::DirectoryRecord& r, uint32_t first_sector, int64_t length) {
+  printf("[%7i] ", static_cast<int>(first_sector));
+  // The name is right-aligned in twelve places; longer names overflow, and
+  // so do lengths past ten digits.
   for (size_t i = r.name.size(); i < 12; ++i) putchar(' ');
   fwrite(r.name.data(), 1, r.name.size(), stdout);
-  printf(" %10u %2i.%2i.%4i %02i:%02i:%02i\n", static_cast<unsigned>(r.data_length), r.day,
-         r.month, r.year, r.hour, r.minute, r.second);
+  printf(" %10lld %2i.%2i.%4i %02i:%02i:%02i\n", static_cast<long long>(length), r.day, r.month, r.year,
+         r.hour, r.minute, r.second);
+}
+
+// One file of the directory: its records joined into sections; listed as
+// its final record would be without the "more sections follow" flag.
+static void take_file(const std::vector<pdiset::DirectoryRecord>& records, const pdiset::SectionedFile& file) {
+  pdiset::DirectoryRecord final_record = records[file.final_record];
+  final_record.flags &= ~pdiset::kNotFinalSection;
+  if (!pdiset::is_listed_file(final_record)) return;
+  const uint32_t first_sector = records[file.first].first_sector;
+  if (file.unterminated)
+    fprintf(stderr, "Warning: %s is recorded in sections that do not end\n",
+            pdiset::printable_name(final_record.name).c_str());
+  print_listing_line(final_record, first_sector, file.length);
+  FileEntry entry{final_record.name, static_cast<int32_t>(first_sector), file.length, true, {}};
+  for (size_t k = file.first; k < file.first + file.count; ++k)
+    // Sectors are signed 32-bit, as the table sorts them: a hostile extent
+    // past 2^31 is a negative sector, which no read reaches.
+    entry.sections.push_back(FileSection{static_cast<int32_t>(records[k].first_sector), records[k].data_length});
+  g_engine.file_table.push_back(std::move(entry));
 }
 
 [[noreturn]] static void directory_read_failed(const pdiset::Failure& failure) {
@@ -44,30 +69,45 @@ int read_directory(bool for_conversion) {
   // Only a conversion needs the volume's size: each read is one more touch
   // of a set that may sit on a failing disk.
   if (for_conversion) g_engine.volume_sectors = pdiset::volume_sectors(set);
+  if (for_conversion && !g_engine.volume_sectors) g_engine.udf_volume_sectors = pdiset::udf_volume_sectors(set);
   g_engine.set_whole_sectors = set.map().sectors_before_three_member_split();
   set.close();
 
   if (found.source == pdiset::DirectorySource::kNotFound)
     fprintf(stderr, "Warning: no ISO 9660 directory found in %s\n", g_engine.set_name.c_str());
   print_listing_header();
-  for (const pdiset::DirectoryRecord& r : found.records) {
-    if (!pdiset::is_listed_file(r)) continue;
-    print_listing_line(r);
-    g_engine.file_table.push_back(FileEntry{r.name, static_cast<int32_t>(r.first_sector), r.data_length, true});
-  }
+  for (const pdiset::SectionedFile& file : pdiset::join_sections(found.records)) take_file(found.records, file);
   // The listing keeps the directory's order; the table goes by first sector.
   std::stable_sort(g_engine.file_table.begin(), g_engine.file_table.end(),
                    [](const FileEntry& a, const FileEntry& b) { return a.first_sector < b.first_sector; });
   return static_cast<int>(g_engine.file_table.size());
 }
 
+// The volume's length: the primary volume descriptor's; without one, for a
+// set with no listed file (a UDF-only disc), the UDF volume's, which on a
+// set cut short counts only the structures the set holds, so never less
+// than the set's whole sectors; else nothing (the listed files' end).
+static std::optional<int64_t> volume_length(bool no_files) {
+  if (g_engine.volume_sectors) return *g_engine.volume_sectors;
+  if (!no_files) return std::nullopt;
+  return std::max(g_engine.udf_volume_sectors.value_or(0), g_engine.set_whole_sectors);
+}
+
 void make_image_entry(const char* iso_name) {
   std::vector<FileEntry>& table = g_engine.file_table;
-  pdiset::DirectoryRecord last;
-  last.first_sector = static_cast<uint32_t>(table.back().first_sector);
-  last.data_length = static_cast<uint32_t>(table.back().byte_length);
+  // The section that starts last (sectors compared as the table sorts them):
+  // its end is the end of the files' bytes.
+  std::vector<pdiset::DirectoryRecord> last;
+  for (const FileEntry& entry : table)
+    for (const FileSection& section : entry.sections) {
+      pdiset::DirectoryRecord r;
+      r.first_sector = static_cast<uint32_t>(section.first_sector);
+      r.data_length = static_cast<uint32_t>(section.byte_length);
+      if (last.empty() || static_cast<int32_t>(r.first_sector) >= static_cast<int32_t>(last[0].first_sector))
+        last = {r};
+    }
   pdiset::ImageExtent extent =
-      pdiset::image_extent({last}, g_engine.volume_sectors, g_engine.set_whole_sectors);
+      pdiset::image_extent(last, volume_length(table.empty()), g_engine.set_whole_sectors);
   if (extent.cut_short)
     fprintf(stderr, "Warning: the image set holds %lld of the volume's %lld sectors\n",
             static_cast<long long>(extent.sectors), static_cast<long long>(extent.wanted));
@@ -82,8 +122,10 @@ void make_image_entry(const char* iso_name) {
     }
   }
   int32_t sectors = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(extent.sectors, INT32_MAX)));
+  table.resize(1);
   table[0].name = iso_name;
   table[0].first_sector = 0;
   table[0].byte_length = int64_t{sectors} * kSectorSize;
-  table.resize(1);
+  table[0].selected = true;
+  table[0].sections = {FileSection{0, table[0].byte_length}};
 }

@@ -16,8 +16,12 @@ int read_directory(bool for_conversion);
 
 // Turns row 0 into the whole-image entry for conversion to iso_name: the
 // image from sector 0 to the end of the volume, as far as the set holds it.
+// An empty table (no directory found) gets the row.
 void make_image_entry(const char* iso_name);
 
 // The listing's header line and the line of one record.
 void print_listing_header();
 void print_listing_line(const pdiset::DirectoryRecord& record);
+// A file in several sections: its first sector, its whole length and its
+// final record's name and date.
+void print_listing_line(const pdiset::DirectoryRecord& final_record, uint32_t first_sector, int64_t length);

@@ -52,6 +52,16 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
       {"files shorter than a sector at one place",
        {{"C.", 0, pdiset::sectors_holding(1927), true}, {"A.VOB;1", 0, pdiset::sectors_holding(391), true}}, 0,
        NameRules::kWindows, {{KeepReason::kOverlap, "A.VOB;1"}}},
+      // A file in several sections is written section by section.
+      {"sections in ascending order", {{"BIG;1", 100, 4, true, {{104, 4}, {300, 1}}}, {"C;1", 104, 0, true}}, 0,
+       NameRules::kPosix, {}},
+      {"a section that goes back to its own first", {{"BIG;1", 100, 4, true, {{100, 4}}}}, 0, NameRules::kPosix,
+       {{KeepReason::kSectionGoesBack, "BIG;1"}}},
+      {"a section that goes back into an earlier file", {{"A;1", 50, 20, true}, {"BIG;1", 100, 4, true, {{60, 2}}}},
+       0, NameRules::kPosix, {{KeepReason::kSectionGoesBack, "BIG;1"}}},
+      {"a file overlapping a later section is reported first",
+       {{"BIG;1", 100, 4, true, {{50, 2}}}, {"B;1", 102, 1, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kOverlap, "B;1"}, {KeepReason::kSectionGoesBack, "BIG;1"}}},
       {"a conversion of a set cut short", {{"out.iso", 0, 500, true}}, 0, NameRules::kPosix,
        {{KeepReason::kSetCutShort, ""}}, true},
   };

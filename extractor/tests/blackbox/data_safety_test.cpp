@@ -207,3 +207,70 @@ TEST_F(DataSafety, OverlappingFilesKeepEveryMember) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records of one file in several sections: every "more sections follow"
+// record but the last (flags 0x80), each placed where the test says.
+pdi_maker::FilePlan section(const std::string& identifier, uint64_t size, uint32_t first_sector, bool more) {
+  pdi_maker::FilePlan f = file(identifier, size);
+  f.first_sector = first_sector;
+  f.flags = more ? 0x80 : 0;
+  return f;
+}
+
+std::string output_of(const std::string& path) {
+  std::string bytes;
+  read_whole_file(path, &bytes);
+  return bytes;
+}
+
+// The chain only moves forward: a section that goes back to an earlier
+// sector is read again from the member that holds it, which must still be
+// there. The file is written whole, every member stays.
+TEST_F(DataSafety, SectionsThatGoBackKeepEveryMember) {
+  pdi_maker::ImagePlan plan;
+  plan.files = {section("BIG.DAT;1", 2 * 2048, 200, true), section("BIG.DAT;1", 2 * 2048 + 100, 100, false),
+                section("NEXT.DAT;1", 3000, 210, false)};
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {pdiset::kSetHeaderSize + 90 * pdiset::kSectorSize + 7});
+  RunResult r = run({"-r", "movie"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
+                              "cowardly clearing delete source flag\n"
+                              "writing BIG.DAT (5 extents) (movie.pdi01)\n"
+                              "writing NEXT.DAT (2 extents) \n");
+  EXPECT_NE(r.out.find("[    200]    BIG.DAT;1       8292 "), std::string::npos) << r.out;
+  EXPECT_EQ(output_of(dir / "BIG.DAT"), expected_output(set.image, {"", 200, 2 * 2048}) +
+                                            expected_output(set.image, {"", 100, 2 * 2048 + 100}));
+  EXPECT_EQ(output_of(dir / "NEXT.DAT"), expected_output(set.image, {"", 210, 3000}));
+  EXPECT_TRUE(exists(dir / "movie.pdi"));
+  EXPECT_TRUE(exists(dir / "movie.pdi01"));
+  // The list file gives the whole length too.
+  ASSERT_EQ(run({"-gs", "list.txt", "movie"}).status, 0);
+  EXPECT_EQ(output_of(dir / "list.txt"), "BIG.DAT;1,8292\r\nNEXT.DAT;1,3000\r\n");
+}
+
+// A chain cut off by another name, or by the directory's end, is one file
+// of what its sections hold, with a warning.
+TEST_F(DataSafety, SectionsThatDoNotEnd) {
+  pdi_maker::ImagePlan plan;
+  plan.files = {section("CUT.DAT;1", 2048, 100, true), section("CUT.DAT;1", 1000, 101, true),
+                section("NEXT.DAT;1", 3000, 110, false), section("LAST.DAT;1", 4096, 120, true)};
+  plan.with_subdirectory = false;  // LAST.DAT's chain meets the directory's end
+  MadeSet set = make_set(plan, dir.path, "movie.pdi", {});
+  RunResult r = run({"movie"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n"
+                              "Warning: CUT.DAT;1 is recorded in sections that do not end\n"
+                              "Warning: LAST.DAT;1 is recorded in sections that do not end\n"
+                              "writing CUT.DAT (2 extents) \n"
+                              "writing NEXT.DAT (2 extents) \n"
+                              "writing LAST.DAT (2 extents) \n");
+  EXPECT_NE(r.out.find("[    100]    CUT.DAT;1       3048 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("[    120]   LAST.DAT;1       4096 "), std::string::npos) << r.out;
+  EXPECT_EQ(output_of(dir / "CUT.DAT"), expected_output(set.image, {"", 100, 3048}));
+  EXPECT_EQ(output_of(dir / "NEXT.DAT"), expected_output(set.image, {"", 110, 3000}));
+  EXPECT_EQ(output_of(dir / "LAST.DAT"), expected_output(set.image, {"", 120, 4096}));
+}
+
+}  // namespace

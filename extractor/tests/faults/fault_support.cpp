@@ -182,14 +182,20 @@ LossReport check_nothing_lost(const std::string& folder, const std::string& set_
   for (size_t i = 0; i < runs.size(); ++i) {
     const SelectedRun& run = runs[i];
     if (run.length == 0 || run.first_sector < 0) continue;
-    // Of several runs written to one output, the last one replaces the others.
+    // Of several files written to one output, the last one replaces the others.
     bool replaced = false;
-    for (size_t j = i + 1; j < runs.size(); ++j) replaced = replaced || runs[j].output == run.output;
+    for (size_t j = i + 1; j < runs.size(); ++j)
+      replaced = replaced || (runs[j].output == run.output && runs[j].output_offset == 0);
     uint64_t run_begin = kSetHeaderSize + static_cast<uint64_t>(run.first_sector) * kSectorSize;
     uint64_t run_end = std::min<uint64_t>(run_begin + run.length, at);
     if (run_begin >= run_end) continue;
     std::string output;
     bool written = !replaced && read_regular_file(folder + "/" + run.output, &output);
+    // Only this run's part of the output counts; later sections' bytes follow.
+    output.erase(0, std::min<size_t>(output.size(), run.output_offset));
+    if (written && output.size() > run_end - run_begin && i + 1 < runs.size() && runs[i + 1].output == run.output &&
+        runs[i + 1].output_offset != 0)
+      output.resize(run_end - run_begin);
     // What is there must be the run's first bytes.
     size_t compare = std::min<size_t>(output.size(), run_end - run_begin);
     std::vector<uint8_t> expected(compare);

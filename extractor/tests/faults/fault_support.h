@@ -61,6 +61,7 @@ struct SelectedRun {
   std::string output;  // path of the output file
   int64_t first_sector;
   uint64_t length;     // the bytes to be written from the sector's start
+  uint64_t output_offset = 0;  // where they go in the output: a later section of a file follows its earlier ones
 };
 
 struct LossReport {

@@ -26,9 +26,19 @@ namespace iso = pdiset::iso9660;
 // A cut of member 0 after sector s and extra bytes.
 uint64_t cut_after(uint64_t sectors, uint64_t extra = 0) { return kSetHeaderSize + sectors * kSectorSize + extra; }
 
+struct Section {
+  uint32_t extent, length;
+};
+
 struct Taken {
   std::string name;
-  uint32_t extent, length;
+  uint32_t extent, length;     // its first section
+  std::vector<Section> more = {};  // its further sections, in record order
+  uint64_t total() const {
+    uint64_t sum = length;
+    for (const Section& s : more) sum += s.length;
+    return sum;
+  }
 };
 
 // A directory's own "." record: at least 34 bytes, its identifier one zero byte.
@@ -36,9 +46,12 @@ bool own_record(const uint8_t* d) {
   return d[iso::kRecordLength] >= 34 && d[iso::kIdentifierLength] == 1 && d[iso::kIdentifier] == 0;
 }
 
-// The records a careful reader takes: flags 0, a name of at least one byte
-// whose first byte is not 0 and which lies inside its record; the walk ends
-// at the first sector start holding 0, or with the directory's own extent.
+// The files a careful reader takes: records whose name lies inside them; a
+// record with flag 0x80 and the records after it with its name, up to the
+// first without 0x80, are one file (a chain the directory's end or another
+// name cuts off too); a file is taken when its last record's flags but
+// 0x80 are 0 and its name's first byte is not 0. The walk ends at the first
+// sector start holding 0, or with the directory's own extent.
 std::vector<Taken> taken_records(const std::vector<uint8_t>& dir) {
   std::vector<uint8_t> d(dir);
   d.resize(kDirectoryReadSize + 2 * kSectorSize, 0);
@@ -46,17 +59,48 @@ std::vector<Taken> taken_records(const std::vector<uint8_t>& dir) {
   size_t end = kDirectoryReadSize;
   if (own_record(d.data()) && u32(iso::kDataLength) >= 2048)
     end = std::min<size_t>(end, (uint64_t(u32(iso::kDataLength)) + 2047) / 2048 * 2048);
-  std::vector<Taken> out;
+  struct Record {
+    Taken file;
+    unsigned flags;
+  };
+  std::vector<Record> records;
   size_t p = 0;
   while (p < end && d[p] != 0) {
     unsigned length = d[p + iso::kRecordLength], n = d[p + iso::kIdentifierLength];
     const uint8_t* name = &d[p + iso::kIdentifier];
-    if (d[p + iso::kFileFlags] == 0 && n != 0 && name[0] != 0 && iso::kRecordFixedPart + n <= length)
-      out.push_back({std::string(reinterpret_cast<const char*>(name), n), u32(p + iso::kExtent), u32(p + iso::kDataLength)});
+    if (iso::kRecordFixedPart + n <= length)
+      records.push_back({{std::string(reinterpret_cast<const char*>(name), n), u32(p + iso::kExtent),
+                          u32(p + iso::kDataLength)},
+                         d[p + iso::kFileFlags]});
     p += length;
     if (d[p] == 0) p = (p + 2047) / 2048 * 2048;
   }
+  std::vector<Taken> out;
+  for (size_t i = 0; i < records.size();) {
+    Taken file = records[i].file;
+    size_t last = i;
+    while ((records[last].flags & 0x80) && last + 1 < records.size() && records[last + 1].file.name == file.name)
+      file.more.push_back({records[last + 1].file.extent, records[last + 1].file.length}), ++last;
+    if ((records[last].flags & 0x7F) == 0 && !file.name.empty() && file.name[0] != 0) out.push_back(file);
+    i = last + 1;
+  }
   return out;
+}
+
+// A conversion is one run from sector 0 to the end of the section that
+// starts last (by signed sector, the later of equals); with no file taken,
+// to the end of the set's sectors (these sets have no volume descriptor).
+int64_t conversion_end(const std::vector<Taken>& taken, uint32_t set_sectors) {
+  if (taken.empty()) return set_sectors;
+  std::vector<Section> sections;
+  for (const Taken& t : taken) {
+    sections.push_back({t.extent, t.length});
+    sections.insert(sections.end(), t.more.begin(), t.more.end());
+  }
+  std::stable_sort(sections.begin(), sections.end(), [](const Section& a, const Section& b) {
+    return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
+  });
+  return static_cast<int32_t>(sections.back().extent) + extents_shown(sections.back().length);
 }
 
 std::string listing_of(const std::vector<Taken>& records) {
@@ -64,7 +108,7 @@ std::string listing_of(const std::vector<Taken>& records) {
   for (const Taken& t : records) {
     char head[32], tail[64];
     snprintf(head, sizeof head, "[%7i] ", static_cast<int32_t>(t.extent));
-    snprintf(tail, sizeof tail, " %10u  7. 2.2003 09:05:03\n", t.length);
+    snprintf(tail, sizeof tail, " %10llu  7. 2.2003 09:05:03\n", static_cast<unsigned long long>(t.total()));
     s += head + (t.name.size() < 12 ? std::string(12 - t.name.size(), ' ') : "") + t.name + tail;
   }
   return s;
@@ -112,22 +156,27 @@ class Hostile : public ::testing::Test {
     if (std::find(args.begin(), args.end(), "-x") != args.end()) folder = "set/VIDEO_TS";
     std::vector<Taken> taken = taken_records(directory);
     auto iso = std::find(args.begin(), args.end(), "-i");
-    if (iso != args.end() && !taken.empty()) {
-      // Conversion: one run from sector 0 to the end of the file that starts last.
-      std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) {
-        return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
-      });
-      int64_t end = static_cast<int32_t>(taken.back().extent) + extents_shown(taken.back().length);
+    if (iso != args.end()) {
+      int64_t end = conversion_end(taken, sectors);
       bool in_out = std::find(args.begin(), args.end(), "-m") != args.end();
       runs.push_back({in_out ? "out/" + *(iso + 1) + ".iso" : *(iso + 1) + ".iso", 0,
                       static_cast<uint64_t>(std::max<int64_t>(0, std::min<int64_t>(end, INT32_MAX))) * kSectorSize});
     } else if (iso == args.end()) {
+      // In the order the program writes them: by first sector, each file's
+      // sections after its first.
+      std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) {
+        return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
+      });
       for (const Taken& t : taken)
-        if (safe_name(written_name(t.name)))
-          runs.push_back({folder + "/" + written_name(t.name), static_cast<int32_t>(t.extent), t.length});
-      // In the order the program writes them.
-      std::stable_sort(runs.begin(), runs.end(),
-                       [](const SelectedRun& a, const SelectedRun& b) { return a.first_sector < b.first_sector; });
+        if (safe_name(written_name(t.name))) {
+          std::string output = folder + "/" + written_name(t.name);
+          runs.push_back({output, static_cast<int32_t>(t.extent), t.length});
+          uint64_t offset = t.length;
+          for (const Section& s : t.more) {
+            runs.push_back({output, static_cast<int32_t>(s.extent), s.length, offset});
+            offset += s.length;
+          }
+        }
     }
     const RawSet& set = *raw;
     o.loss = check_nothing_lost(work, "set.pdi", sizes,
@@ -505,11 +554,7 @@ TEST_F(Hostile, RandomDirectories) {
     expect_sound(o);
     // Conversion copies one run from sector 0: check it too.
     if (args[1] == "-i" && o.r.status == 0) {
-      std::vector<Taken> t = taken_records(w.bytes);
-      std::stable_sort(t.begin(), t.end(), [](const Taken& a, const Taken& b) {
-        return static_cast<int32_t>(a.extent) < static_cast<int32_t>(b.extent);
-      });
-      int64_t end = static_cast<int32_t>(t.back().extent) + extents_shown(t.back().length);
+      int64_t end = conversion_end(taken_records(w.bytes), 700);
       std::string iso;
       ASSERT_TRUE(read_whole_file(work(args.size() > 4 ? "out/out.iso" : "out.iso"), &iso));
       EXPECT_TRUE(iso == raw->bytes(0, static_cast<uint64_t>(std::max<int64_t>(end, 0)) * kSectorSize)) << iso.size();
