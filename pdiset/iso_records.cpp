@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "civil_time.h"
 #include "layout.h"
 
 namespace pdiset {
@@ -12,26 +13,10 @@ uint32_t le32(const unsigned char* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-int64_t seconds_of(int64_t year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
-                   int quarter_hours) {
-  if (month < 1 || month > 12 || day < 1 || day > 31) return 0;
-  return days_from_civil(year, month, day) * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second -
-         int64_t{quarter_hours} * 900;
-}
-
 }  // namespace
 
-int64_t days_from_civil(int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
 int64_t record_date_seconds(const unsigned char* d) {
-  return seconds_of(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]));
+  return civil_seconds(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]) * 900);
 }
 
 int64_t long_date_seconds(const unsigned char* d) {
@@ -46,7 +31,7 @@ int64_t long_date_seconds(const unsigned char* d) {
     }
   }
   if (v[0] == 0) return 0;
-  return seconds_of(v[0], v[1], v[2], v[3], v[4], v[5], static_cast<signed char>(d[16]));
+  return civil_seconds(v[0], v[1], v[2], v[3], v[4], v[5], static_cast<signed char>(d[16]) * 900);
 }
 
 std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
