@@ -3,9 +3,12 @@
 #include <algorithm>
 
 #include "civil_time.h"
+#include "iso9660_fields.h"
 #include "layout.h"
 
 namespace pdiset {
+
+using namespace iso9660;
 
 namespace {
 
@@ -48,8 +51,8 @@ std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size
       p = next_sector(p);
       continue;
     }
-    unsigned name_length = p + 33 <= size ? bytes[p + 32] : 0;
-    if (length < 34 || p + length > size || 33 + name_length > length) {
+    unsigned name_length = p + kIdentifier <= size ? bytes[p + kIdentifierLength] : 0;
+    if (length < kMinRecordLength || p + length > size || kRecordFixedPart + name_length > length) {
       p = next_sector(p);
       continue;
     }
@@ -59,21 +62,22 @@ std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size
     }
     const unsigned char* r = bytes + p;
     IsoRecord record;
-    record.ear_sectors = r[1];
-    record.record.first_sector = le32(r + 2);
-    record.record.data_length = le32(r + 10);
-    record.record.year = 1900 + r[18];
-    record.record.month = r[19];
-    record.record.day = r[20];
-    record.record.hour = r[21];
-    record.record.minute = r[22];
-    record.record.second = r[23];
-    record.record.gmt_offset = static_cast<signed char>(r[24]);
-    record.record.flags = r[25];
-    record.record.name.assign(reinterpret_cast<const char*>(r + 33), name_length);
-    record.mtime = record_date_seconds(r + 18);
+    const unsigned char* date = r + kRecordingDate;
+    record.ear_sectors = r[kEarLength];
+    record.record.first_sector = le32(r + kExtent);
+    record.record.data_length = le32(r + kDataLength);
+    record.record.year = 1900 + date[0];
+    record.record.month = date[1];
+    record.record.day = date[2];
+    record.record.hour = date[3];
+    record.record.minute = date[4];
+    record.record.second = date[5];
+    record.record.gmt_offset = static_cast<signed char>(r[kGmtOffset]);
+    record.record.flags = r[kFileFlags];
+    record.record.name.assign(reinterpret_cast<const char*>(r + kIdentifier), name_length);
+    record.mtime = record_date_seconds(date);
     // The identifier is padded to an even record offset.
-    unsigned use_at = 33 + name_length + (name_length % 2 == 0 ? 1 : 0);
+    unsigned use_at = kIdentifier + name_length + (name_length % 2 == 0 ? 1 : 0);
     if (use_at < length) record.system_use.assign(reinterpret_cast<const char*>(r + use_at), length - use_at);
     records.push_back(std::move(record));
     p += length;
