@@ -25,8 +25,8 @@
 
 namespace {
 
+using fuzz_support::check_extents;
 using fuzz_support::fail;
-using fuzz_support::kSector;
 using fuzz_support::SparseImage;
 
 void check_entry(const pdiset::DiscEntry& e) {
@@ -35,14 +35,7 @@ void check_entry(const pdiset::DiscEntry& e) {
     if (e.link_target.size() > pdiset::kMaxRockRidgeText) fail("link too long");
     if (e.size != int64_t(e.link_target.size())) fail("link size", e.name);
   } else if (e.type == pdiset::DiscEntryType::kFile) {
-    int64_t total = 0;
-    for (const pdiset::DataExtent& x : e.extents) {
-      if (x.length <= 0 || x.length > UINT32_MAX) fail("extent length", e.name);
-      if (x.image_offset < 0 || x.image_offset % kSector != 0 || x.image_offset >= (int64_t{1} << 33) * kSector)
-        fail("extent offset", e.name);
-      total += x.length;
-    }
-    if (total != e.size) fail("extents do not add up to the size", e.name);
+    check_extents(e, UINT32_MAX, false);
   }
 }
 

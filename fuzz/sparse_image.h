@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 
+#include "pdiset/disc_tree.h"
 #include "pdiset/image_source.h"
 
 namespace fuzz_support {
@@ -64,6 +65,22 @@ class SparseImage : public pdiset::ImageSource {
   uint32_t sectors_ = 0;
   std::map<uint32_t, std::string> sectors_map_;
 };
+
+// A file's extents: none empty or longer than max_length, each starting at a
+// sector below 2^33 (or, where unrecorded is allowed, at -1: zeros the disc
+// does not record), together as long as the file.
+inline void check_extents(const pdiset::DiscEntry& e, int64_t max_length, bool unrecorded_allowed) {
+  int64_t total = 0;
+  for (const pdiset::DataExtent& x : e.extents) {
+    if (x.length <= 0 || x.length > max_length) fail("extent length", e.name);
+    const bool unrecorded = unrecorded_allowed && x.image_offset == -1;
+    if (!unrecorded &&
+        (x.image_offset < 0 || x.image_offset % kSector != 0 || x.image_offset >= (int64_t{1} << 33) * kSector))
+      fail("extent offset", e.name);
+    total += x.length;
+  }
+  if (total != e.size) fail("extents do not add up to the size", e.name);
+}
 
 }  // namespace fuzz_support
 

@@ -44,9 +44,8 @@ const int kCreationDate = 813;
 const int kModificationDate = 830;
 const int kFileStructureVersion = 881;
 
-const unsigned kPrimaryDescriptor = 1;
-const unsigned kSupplementaryDescriptor = 2;
-const unsigned kTerminatorDescriptor = 255;
+// What the type byte says a volume descriptor is.
+enum DescriptorType : unsigned char { kPrimaryDescriptor = 1, kSupplementaryDescriptor = 2, kTerminatorDescriptor = 255 };
 
 }  // namespace iso9660
 }  // namespace pdiset
