@@ -155,20 +155,19 @@ void on_readdirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, stru
   read_folder(req, ino, size, off, true);
 }
 
-const Node* file_node(MountState* s, fuse_ino_t ino, int* error) {
+// The file numbered ino, or null once the request has been answered with
+// the reason it is not one.
+const Node* file_node_or_reply(fuse_req_t req, MountState* s, fuse_ino_t ino) {
   const Node* n = s->nodes->node(ino);
-  *error = !n ? ENOENT : n->type == NodeType::kFolder ? EISDIR : n->type == NodeType::kSymlink ? EINVAL : 0;
-  return *error ? nullptr : n;
+  int error = !n ? ENOENT : n->type == NodeType::kFolder ? EISDIR : n->type == NodeType::kSymlink ? EINVAL : 0;
+  if (error) fuse_reply_err(req, error);
+  return error ? nullptr : n;
 }
 
 void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   MountState* s = state_of(req);
-  int error = 0;
-  const Node* n = file_node(s, ino, &error);
-  if (!n) {
-    fuse_reply_err(req, error);
-    return;
-  }
+  const Node* n = file_node_or_reply(req, s, ino);
+  if (!n) return;
   if ((fi->flags & O_ACCMODE) != O_RDONLY) {
     fuse_reply_err(req, EROFS);
     return;
@@ -189,12 +188,8 @@ struct ReadBuffer {
 
 void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
   MountState* s = state_of(req);
-  int error = 0;
-  const Node* n = file_node(s, ino, &error);
-  if (!n) {
-    fuse_reply_err(req, error);
-    return;
-  }
+  const Node* n = file_node_or_reply(req, s, ino);
+  if (!n) return;
   thread_local ReadBuffer buffer;
   if (buffer.capacity < size) {
     buffer.capacity = std::max<size_t>(size, 1 << 20);

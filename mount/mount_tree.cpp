@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdiset/civil_time.h"
 #include "pdiset/layout.h"
 #include "pdiset/names.h"
 #include "pdiset/volume.h"
@@ -14,26 +15,9 @@ std::string set_base_name(const std::string& first_member) {
   return pdiset::without_extension(name, pdiset::kSetExtension);
 }
 
-namespace {
-
-// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
-int64_t days_from_civil(int64_t year, int month, int day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-}  // namespace
-
 int64_t record_time(const pdiset::DirectoryRecord& r) {
-  if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31) return 0;
-  int64_t local = days_from_civil(r.year, r.month, r.day) * 86400 + int64_t{r.hour} * 3600 +
-                  int64_t{r.minute} * 60 + r.second;
   // The offset is the recording's time zone in 15-minute steps east of UTC.
-  return local - int64_t{r.gmt_offset} * 15 * 60;
+  return pdiset::civil_seconds(r.year, r.month, r.day, r.hour, r.minute, r.second, int64_t{r.gmt_offset} * 15 * 60);
 }
 
 MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include "civil_time.h"
+#include "iso9660_fields.h"
 #include "layout.h"
 
 namespace pdiset {
+
+using namespace iso9660;
 
 namespace {
 
@@ -12,26 +16,10 @@ uint32_t le32(const unsigned char* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-int64_t seconds_of(int64_t year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
-                   int quarter_hours) {
-  if (month < 1 || month > 12 || day < 1 || day > 31) return 0;
-  return days_from_civil(year, month, day) * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second -
-         int64_t{quarter_hours} * 900;
-}
-
 }  // namespace
 
-int64_t days_from_civil(int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
 int64_t record_date_seconds(const unsigned char* d) {
-  return seconds_of(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]));
+  return civil_seconds(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]) * 900);
 }
 
 int64_t long_date_seconds(const unsigned char* d) {
@@ -46,7 +34,7 @@ int64_t long_date_seconds(const unsigned char* d) {
     }
   }
   if (v[0] == 0) return 0;
-  return seconds_of(v[0], v[1], v[2], v[3], v[4], v[5], static_cast<signed char>(d[16]));
+  return civil_seconds(v[0], v[1], v[2], v[3], v[4], v[5], static_cast<signed char>(d[16]) * 900);
 }
 
 std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
@@ -63,8 +51,8 @@ std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size
       p = next_sector(p);
       continue;
     }
-    unsigned name_length = p + 33 <= size ? bytes[p + 32] : 0;
-    if (length < 34 || p + length > size || 33 + name_length > length) {
+    unsigned name_length = p + kIdentifier <= size ? bytes[p + kIdentifierLength] : 0;
+    if (length < kMinRecordLength || p + length > size || kRecordFixedPart + name_length > length) {
       p = next_sector(p);
       continue;
     }
@@ -74,21 +62,22 @@ std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size
     }
     const unsigned char* r = bytes + p;
     IsoRecord record;
-    record.ear_sectors = r[1];
-    record.record.first_sector = le32(r + 2);
-    record.record.data_length = le32(r + 10);
-    record.record.year = 1900 + r[18];
-    record.record.month = r[19];
-    record.record.day = r[20];
-    record.record.hour = r[21];
-    record.record.minute = r[22];
-    record.record.second = r[23];
-    record.record.gmt_offset = static_cast<signed char>(r[24]);
-    record.record.flags = r[25];
-    record.record.name.assign(reinterpret_cast<const char*>(r + 33), name_length);
-    record.mtime = record_date_seconds(r + 18);
+    const unsigned char* date = r + kRecordingDate;
+    record.ear_sectors = r[kEarLength];
+    record.record.first_sector = le32(r + kExtent);
+    record.record.data_length = le32(r + kDataLength);
+    record.record.year = 1900 + date[0];
+    record.record.month = date[1];
+    record.record.day = date[2];
+    record.record.hour = date[3];
+    record.record.minute = date[4];
+    record.record.second = date[5];
+    record.record.gmt_offset = static_cast<signed char>(r[kGmtOffset]);
+    record.record.flags = r[kFileFlags];
+    record.record.name.assign(reinterpret_cast<const char*>(r + kIdentifier), name_length);
+    record.mtime = record_date_seconds(date);
     // The identifier is padded to an even record offset.
-    unsigned use_at = 33 + name_length + (name_length % 2 == 0 ? 1 : 0);
+    unsigned use_at = kIdentifier + name_length + (name_length % 2 == 0 ? 1 : 0);
     if (use_at < length) record.system_use.assign(reinterpret_cast<const char*>(r + use_at), length - use_at);
     records.push_back(std::move(record));
     p += length;

@@ -37,7 +37,4 @@ int64_t record_date_seconds(const unsigned char* date);
 // byte); 0 when the digits are not a date.
 int64_t long_date_seconds(const unsigned char* date);
 
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-int64_t days_from_civil(int64_t year, unsigned month, unsigned day);
-
 }  // namespace pdiset

@@ -9,12 +9,15 @@
 
 #include "directory.h"
 #include "iso_names.h"
+#include "iso9660_fields.h"
 #include "iso_records.h"
 #include "layout.h"
 #include "rock_ridge.h"
 #include "sections.h"
 
 namespace pdiset {
+
+using namespace iso9660;
 
 namespace {
 
@@ -83,8 +86,10 @@ class IsoTree : public DiscTree {
       unsigned char first[kSectorSize] = {};
       ReadOutcome read = image_.read(at, first, kSectorSize);
       if (read.failure) return folder_failure(sector, read.failure->error_number);
-      if (read.bytes < 34 || first[0] < 34 || first[32] != 1 || first[33] != 0) return folder_failure(sector, 0);
-      length = le32(first + 10);
+      if (read.bytes < kMinRecordLength || first[kRecordLength] < kMinRecordLength || first[kIdentifierLength] != 1 ||
+          first[kIdentifier] != 0)
+        return folder_failure(sector, 0);
+      length = le32(first + kDataLength);
     }
     if (length > kMaxDirectoryBytes) return folder_failure(sector, EFBIG);
     const int64_t whole = (int64_t{length} + kSectorSize - 1) / kSectorSize * kSectorSize;
@@ -188,12 +193,12 @@ class IsoTree : public DiscTree {
   DiscEntry root_;
 };
 
-bool is_descriptor(const unsigned char* d) { return memcmp(d + 1, "CD001", 5) == 0; }
+bool is_descriptor(const unsigned char* d) { return memcmp(d + kStandardIdentifier, "CD001", 5) == 0; }
 
 bool is_joliet(const unsigned char* d) {
-  if (d[0] != 2) return false;
-  const unsigned char* escapes = d + 88;
-  for (int i = 0; i + 2 < 32; ++i)
+  if (d[kDescriptorType] != kSupplementaryDescriptor) return false;
+  const unsigned char* escapes = d + kEscapeSequences;
+  for (int i = 0; i + 2 < kEscapeSequencesSize; ++i)
     if (escapes[i] == '%' && escapes[i + 1] == '/' &&
         (escapes[i + 2] == '@' || escapes[i + 2] == 'C' || escapes[i + 2] == 'E'))
       return true;
@@ -212,8 +217,8 @@ std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<D
     unsigned char d[kSectorSize] = {};
     ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector + i} * kSectorSize, d, kSectorSize);
     if (read.failure) return read.failure;
-    if (read.bytes < kSectorSize || !is_descriptor(d) || d[0] == 255) break;
-    if (d[0] == 1 && !have_pvd) {
+    if (read.bytes < kSectorSize || !is_descriptor(d) || d[kDescriptorType] == kTerminatorDescriptor) break;
+    if (d[kDescriptorType] == kPrimaryDescriptor && !have_pvd) {
       memcpy(pvd, d, kSectorSize);
       have_pvd = true;
     } else if (is_joliet(d) && !have_joliet) {
@@ -222,10 +227,10 @@ std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<D
     }
   }
   if (!have_pvd) return std::nullopt;
-  const int64_t volume_sectors = le32(pvd + 80);
-  const unsigned char* root = pvd + 156;
-  uint32_t root_sector = le32(root + 2) + root[1];
-  int64_t root_mtime = record_date_seconds(root + 18);
+  const int64_t volume_sectors = le32(pvd + kVolumeSpaceSize);
+  const unsigned char* root = pvd + kRootRecord;
+  uint32_t root_sector = le32(root + kExtent) + root[kEarLength];
+  int64_t root_mtime = record_date_seconds(root + kRecordingDate);
 
   // Rock Ridge announces itself in the root's own "." record.
   unsigned char first[kSectorSize] = {};
@@ -240,14 +245,15 @@ std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<D
     if (std::optional<Failure> failure = read_rock_ridge(image, volume_sectors, dot[0].system_use, *skip, &rr))
       return failure;
     if (rr.mtime) root_mtime = *rr.mtime;
-    tree->reset(new IsoTree(image, Names::kRockRidge, *skip, volume_sectors, root_sector, le32(root + 10),
+    tree->reset(new IsoTree(image, Names::kRockRidge, *skip, volume_sectors, root_sector, le32(root + kDataLength),
                             root_mtime));
   } else if (have_joliet) {
-    const unsigned char* jroot = joliet + 156;
-    tree->reset(new IsoTree(image, Names::kJoliet, 0, volume_sectors, le32(jroot + 2) + jroot[1],
-                            le32(jroot + 10), record_date_seconds(jroot + 18)));
+    const unsigned char* jroot = joliet + kRootRecord;
+    tree->reset(new IsoTree(image, Names::kJoliet, 0, volume_sectors, le32(jroot + kExtent) + jroot[kEarLength],
+                            le32(jroot + kDataLength), record_date_seconds(jroot + kRecordingDate)));
   } else {
-    tree->reset(new IsoTree(image, Names::kPlain, 0, volume_sectors, root_sector, le32(root + 10), root_mtime));
+    tree->reset(
+        new IsoTree(image, Names::kPlain, 0, volume_sectors, root_sector, le32(root + kDataLength), root_mtime));
   }
   return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "udf_descriptors.h"
 
+#include "civil_time.h"
+
 namespace pdiset::udf {
 
 bool read_tag(const unsigned char* bytes, size_t size, Tag* tag) {
@@ -28,34 +30,20 @@ LongAd read_long_ad(const unsigned char* p) {
   return ad;
 }
 
-namespace {
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-}  // namespace
-
 int64_t unix_time(const unsigned char* p) {
   uint16_t type_and_zone = le16(p);
   int year = static_cast<int16_t>(le16(p + 2));
   unsigned month = p[4], day = p[5], hour = p[6], minute = p[7], second = p[8];
   if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return 0;
-  int64_t t = days_from_civil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
   // Type 1 is local time with its offset from UTC in minutes (12-bit signed;
   // -2047 says none is given).
+  int64_t east_offset_seconds = 0;
   if (type_and_zone >> 12 == 1) {
     int zone = type_and_zone & 0xFFF;
     if (zone & 0x800) zone -= 0x1000;
-    if (zone != -2047 && zone >= -1440 && zone <= 1440) t -= int64_t{zone} * 60;
+    if (zone != -2047 && zone >= -1440 && zone <= 1440) east_offset_seconds = int64_t{zone} * 60;
   }
-  return t;
+  return civil_seconds(year, month, day, hour, minute, second, east_offset_seconds);
 }
 
 bool read_file_entry(const unsigned char* block, size_t size, uint32_t location, FileEntry* entry) {

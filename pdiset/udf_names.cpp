@@ -2,29 +2,9 @@
 
 #include <cstdint>
 
+#include "utf16.h"
+
 namespace pdiset::udf {
-
-namespace {
-
-void append_utf8(uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | c >> 6));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | c >> 12));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | c >> 18));
-    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-}  // namespace
 
 bool compressed_unicode_to_utf8(const unsigned char* bytes, size_t length, std::string* utf8) {
   utf8->clear();
@@ -37,19 +17,7 @@ bool compressed_unicode_to_utf8(const unsigned char* bytes, size_t length, std::
     return true;
   }
   if (id != 16 && id != 255) return false;
-  for (size_t i = 1; i + 1 < length; i += 2) {
-    uint32_t c = uint32_t(bytes[i]) << 8 | bytes[i + 1];
-    if (c >= 0xD800 && c < 0xDC00 && i + 3 < length) {
-      uint32_t low = uint32_t(bytes[i + 2]) << 8 | bytes[i + 3];
-      if (low >= 0xDC00 && low < 0xE000) {
-        append_utf8(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), utf8);
-        i += 2;
-        continue;
-      }
-    }
-    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
-    append_utf8(c, utf8);
-  }
+  append_utf16be_as_utf8(bytes + 1, length - 1, utf8);
   return true;
 }
 

@@ -5,25 +5,7 @@
 # Usage: third_party_test.sh QUARNEX_MOUNT QUARNEX MAKE_PDI_SET
 set -uo pipefail
 mount_program=$1 quarnex=$2 make_pdi_set=$3
-work=$(mktemp -d /tmp/quarnex_mount_third_party.XXXXXX)
-failures=0
-mounted=()
-cleanup() {
-  for m in "${mounted[@]}"; do fusermount3 -u "$m" 2> /dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-check() {  # check WHAT COMMAND...: runs it, counts a failure
-  local what=$1
-  shift
-  if "$@" > "$work/check.log" 2>&1; then
-    echo "ok   $what"
-  else
-    echo "FAIL $what"
-    sed 's/^/     /' "$work/check.log" | head -20
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/mount_checks.sh" quarnex_mount_third_party
 mount_set() {  # mount_set SET MOUNTPOINT
   mkdir -p "$2"
   "$mount_program" "$1" "$2" || return 1

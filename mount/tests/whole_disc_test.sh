@@ -14,25 +14,7 @@ source "$(dirname "$0")/../../extractor/tests/thirdparty/pdi_set.sh"
 for t in genisoimage xorriso mkudffs udfinfo bsdtar 7zz cmp fallocate; do
   command -v "$t" > /dev/null || { echo "missing $t: run scripts/setup.sh"; exit 1; }
 done
-work=$(mktemp -d /tmp/quarnex_whole_disc.XXXXXX)
-failures=0
-mounted=()
-cleanup() {
-  for m in "${mounted[@]}"; do fusermount3 -u "$m" 2> /dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-check() {  # check WHAT COMMAND...: runs it, counts a failure
-  local what=$1
-  shift
-  if "$@" > "$work/check.log" 2>&1; then
-    echo "ok   $what"
-  else
-    echo "FAIL $what"
-    sed 's/^/     /' "$work/check.log" | head -20
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/mount_checks.sh" quarnex_whole_disc
 
 # The files every disc holds: nested and empty folders, long and UTF-8
 # names, a symbolic link, a hidden file, awkward sizes.

@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "text_cases.h"
 
 namespace quarnpad {
 namespace {
 
 TEST(DriveRoot, Cases) {
-  struct Row {
-    const char* text;
-    const char* after;
-  };
-  const Row rows[] = {
+  const std::vector<TextCase> rows = {
       {"D:\\", "D:"},           {"C:\\", "C:"},
       {"Z:\\", "Z:"},           {"E:\\", "E:"},
       {"d:\\", "d:\\"},         {"A:\\", "A:\\"},
@@ -23,11 +22,9 @@ TEST(DriveRoot, Cases) {
       {"", ""},                 {"D:\\out", "D:\\out"},
       {"\\\\server\\", "\\\\server\\"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    EXPECT_EQ(std::string(row.after), apply_drive_root(row.text));
-    EXPECT_EQ(std::string(row.after) != row.text, is_drive_root(row.text));
-  }
+  expect_texts(rows, apply_drive_root);
+  for (const TextCase& row : rows)
+    EXPECT_EQ(std::string(row.expected) != row.input, is_drive_root(row.input)) << row.input;
 }
 
 }  // namespace

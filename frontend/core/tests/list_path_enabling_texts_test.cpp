@@ -8,25 +8,19 @@
 
 #include <string>
 
+#include "text_cases.h"
+
 namespace quarnpad {
 namespace {
 
 TEST(ListPath, TempFolderAndName) {
-  struct Row {
-    const char* temp;
-    const char* path;
-  };
-  const Row rows[] = {
+  expect_texts({
       {"C:\\Users\\jo\\AppData\\Local\\Temp\\", "C:\\Users\\jo\\AppData\\Local\\Temp\\pdilist.txt"},
       {"C:\\users\\root\\Temp\\", "C:\\users\\root\\Temp\\pdilist.txt"},
       {"D:\\tmp", "D:\\tmp\\pdilist.txt"},
       {"C:\\Users\\Jo Smith\\Temp\\", "C:\\Users\\Jo Smith\\Temp\\pdilist.txt"},
       {"", "C:\\pdilist.txt"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.temp);
-    EXPECT_EQ(row.path, list_file_path(row.temp));
-  }
+  }, list_file_path);
 }
 
 bool operator==(const CommandEnabling& a, const CommandEnabling& b) {

@@ -5,15 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "text_cases.h"
+
 namespace quarnpad {
 namespace {
 
 TEST(NameList, EntryName) {
-  struct Row {
-    const char* entry;
-    const char* name;
-  };
-  const Row rows[] = {
+  expect_texts({
       {"VIDEO_TS.IFO;1 12288", "VIDEO_TS.IFO;1"},
       {"VTS_01_1.VOB;1 1073709056", "VTS_01_1.VOB;1"},
       {"A B 3", "A"},
@@ -21,11 +19,7 @@ TEST(NameList, EntryName) {
       {" 12288", ""},
       {"", ""},
       {"TAB\tNAME 5", "TAB\tNAME"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.entry);
-    EXPECT_EQ(row.name, entry_name(row.entry));
-  }
+  }, entry_name);
 }
 
 const std::vector<std::string> kEntries = {

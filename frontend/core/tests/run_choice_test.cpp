@@ -17,6 +17,18 @@ const StartWindow kMax = StartWindow::kMaximised;
 const StartWindow kMin = StartWindow::kMinimised;
 const StartWindow kMinNoActivate = StartWindow::kMinimisedNoActivate;
 
+// Every row's check boxes, given to the choice under test, give its prefix
+// and window.
+template <size_t N>
+void expect_choices(const ExtractRow (&rows)[N], RunChoice (*choice_of)(int, int, int)) {
+  for (const ExtractRow& row : rows) {
+    RunChoice choice = choice_of(row.check1, row.check2, row.check3);
+    SCOPED_TRACE(testing::Message() << row.check1 << row.check2 << row.check3);
+    EXPECT_EQ(std::string(row.prefix), choice.prefix);
+    EXPECT_EQ(row.window, choice.window);
+  }
+}
+
 TEST(RunChoice, ExtractAllEveryRow) {
   const ExtractRow rows[] = {
       {0, 0, 0, "quarnex -m ", kMax},       {1, 0, 0, "quarnex -r -m ", kMax},
@@ -24,12 +36,7 @@ TEST(RunChoice, ExtractAllEveryRow) {
       {0, 0, 1, "quarnex -m ", kMin},       {1, 0, 1, "quarnex -r -m ", kMin},
       {0, 1, 1, "quarnex -v -m ", kMin},    {1, 1, 1, "quarnex -r -v -m ", kMin},
   };
-  for (const ExtractRow& row : rows) {
-    RunChoice choice = extract_all_choice(row.check1, row.check2, row.check3);
-    SCOPED_TRACE(testing::Message() << row.check1 << row.check2 << row.check3);
-    EXPECT_EQ(std::string(row.prefix), choice.prefix);
-    EXPECT_EQ(row.window, choice.window);
-  }
+  expect_choices(rows, extract_all_choice);
 }
 
 TEST(RunChoice, SelectedFilesEveryRow) {
@@ -43,12 +50,7 @@ TEST(RunChoice, SelectedFilesEveryRow) {
       {0, 1, 1, "quarnex -v -m ", kMinNoActivate},
       {1, 1, 1, "quarnex -r -v -m ", kMinNoActivate},
   };
-  for (const ExtractRow& row : rows) {
-    RunChoice choice = selected_files_choice(row.check1, row.check2, row.check3);
-    SCOPED_TRACE(testing::Message() << row.check1 << row.check2 << row.check3);
-    EXPECT_EQ(std::string(row.prefix), choice.prefix);
-    EXPECT_EQ(row.window, choice.window);
-  }
+  expect_choices(rows, selected_files_choice);
 }
 
 TEST(RunChoice, ConvertEveryRowAndCheck2HasNoInfluence) {

@@ -7,28 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include "text_cases.h"
+
 namespace quarnpad {
 namespace {
 
 // The name quarnex writes for the -i word: ".iso" added unless the name
 // ends in it, ASCII letters compared without regard to case.
 TEST(IsoOutputName, ExtensionAddedUnlessPresent) {
-  struct Row {
-    const char* chosen;
-    const char* written;
-  };
-  const Row rows[] = {
+  expect_texts({
       {"D:\\movie", "D:\\movie.iso"},         {"D:\\movie.iso", "D:\\movie.iso"},
       {"D:\\MOVIE.ISO", "D:\\MOVIE.ISO"},     {"D:\\movie.IsO", "D:\\movie.IsO"},
       {"D:\\movie.iso.txt", "D:\\movie.iso.txt.iso"},
       {"D:\\movie.is", "D:\\movie.is.iso"},   {"iso", "iso.iso"},
       {".iso", ".iso"},                       {"", ".iso"},
       {"D:\\a\xc4.ISO", "D:\\a\xc4.ISO"},     {"D:\\movie.\xc9SO", "D:\\movie.\xc9SO.iso"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.chosen);
-    EXPECT_EQ(row.written, iso_output_name(row.chosen));
-  }
+  }, iso_output_name);
 }
 
 TEST(PartialPick, AsksOnlyWhenDeletingLosesFiles) {

@@ -45,6 +45,19 @@ class ProgramStartTest : public ::testing::Test {
     }
   }
 
+  // The probe started kept, to sleep the given milliseconds before it ends.
+  StartResult start_sleeping_probe(const char* milliseconds) {
+    SetEnvironmentVariableA("QUARNPAD_PROBE_SLEEP", milliseconds);
+    return start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED, StartKind::kKeepProcess);
+  }
+
+  // A second handle to a process, which only waits for its end.
+  static HANDLE watch_handle(HANDLE process) {
+    HANDLE watch = nullptr;
+    DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &watch, SYNCHRONIZE, FALSE, 0);
+    return watch;
+  }
+
   ProbeReport report() const {
     ProbeReport r;
     std::ifstream in(report_, std::ios::binary);
@@ -147,13 +160,9 @@ TEST_F(ProgramStartTest, MessagesAreHandledDuringTheWait) {
   HWND window = CreateWindowA("QuarnpadWaitProbe", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                               nullptr, wc.hInstance, nullptr);
   ASSERT_NE(nullptr, window);
-  SetEnvironmentVariableA("QUARNPAD_PROBE_SLEEP", "1500");
-  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED,
-                                           StartKind::kKeepProcess);
+  StartResult started = start_sleeping_probe("1500");
   ASSERT_TRUE(started.started);
-  HANDLE watch = nullptr;
-  DuplicateHandle(GetCurrentProcess(), started.process, GetCurrentProcess(), &watch, SYNCHRONIZE,
-                  FALSE, 0);
+  HANDLE watch = watch_handle(started.process);
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(watch));
   SetTimer(window, 1, 200, nullptr);  // nudges the queue after the wait began
   PostMessageA(window, WM_APP, 0, 0);
@@ -168,13 +177,9 @@ TEST_F(ProgramStartTest, MessagesAreHandledDuringTheWait) {
 }
 
 TEST_F(ProgramStartTest, QuitDuringTheWaitEndsTheWaitAndStaysQueued) {
-  SetEnvironmentVariableA("QUARNPAD_PROBE_SLEEP", "3000");
-  StartResult started = start_program_from(folder_, "quarnex -gb \"l\" \"i\"", SW_SHOWMINIMIZED,
-                                           StartKind::kKeepProcess);
+  StartResult started = start_sleeping_probe("3000");
   ASSERT_TRUE(started.started);
-  HANDLE watch = nullptr;
-  DuplicateHandle(GetCurrentProcess(), started.process, GetCurrentProcess(), &watch, SYNCHRONIZE,
-                  FALSE, 0);
+  HANDLE watch = watch_handle(started.process);
   PostQuitMessage(7);
   RunEnd end = wait_for_process(started.process);
   EXPECT_TRUE(end.quit);
