@@ -17,7 +17,7 @@ using namespace pdi_test;
 
 namespace {
 
-const uint32_t kSector = kSectorSize;
+const uint32_t kLayoutSector = kSectorSize;
 
 FilePlan file(const std::string& id, uint64_t size, uint32_t first_sector = 0) {
   FilePlan f;
@@ -49,7 +49,7 @@ struct Layout {
 std::vector<Layout> layouts() {
   std::vector<Layout> all;
   ImagePlan p;
-  p.files = {file("A.DAT;1", 5000), file("ZERO.DAT;1", 0), file("AT69.DAT;1", 3 * kSector + 7, 69),
+  p.files = {file("A.DAT;1", 5000), file("ZERO.DAT;1", 0), file("AT69.DAT;1", 3 * kLayoutSector + 7, 69),
              file("B.DAT;1", 2049)};
   p.directory_sector = 276;
   all.push_back({"directory at 276, a file at 69", p, "VIDEO_TS"});
@@ -71,7 +71,7 @@ std::vector<Layout> layouts() {
 }
 
 uint32_t pvd_u32(const Image& image, size_t offset) {
-  std::vector<uint8_t> b = image_range(image, 16 * kSector + offset, 4);
+  std::vector<uint8_t> b = image_range(image, 16 * kLayoutSector + offset, 4);
   return le32(b.data());
 }
 
@@ -108,10 +108,10 @@ TEST(PdiLayout, ThirdPartyReadersFindEveryFile) {
     for (const PlacedFile& f : image.files) {
       if (f.flags & 2) continue;
       std::vector<uint8_t> got = read_file(out + "/" + prefix + without_version(f.identifier));
-      ASSERT_EQ(got, image_range(image, uint64_t(f.first_sector) * kSector, size_t(f.size))) << f.identifier;
+      ASSERT_EQ(got, image_range(image, uint64_t(f.first_sector) * kLayoutSector, size_t(f.size))) << f.identifier;
       // Data placed at 69 is really there when the directory is not.
       if (f.first_sector == 69 && f.size > 0) {
-        EXPECT_EQ(image_byte(image, 69 * kSector), content_byte(l.plan.seed, 69 * kSector));
+        EXPECT_EQ(image_byte(image, 69 * kLayoutSector), content_byte(l.plan.seed, 69 * kLayoutSector));
       }
     }
     // The volume descriptor's root record leads to the root: the directory
@@ -122,7 +122,7 @@ TEST(PdiLayout, ThirdPartyReadersFindEveryFile) {
     Directory dir = read_directory(image, image.directory_sector, image.directory_sectors);
     ASSERT_GE(dir.records.size(), 2u);
     EXPECT_EQ(dir.records[0].extent, image.directory_sector);
-    EXPECT_EQ(dir.records[0].size, image.directory_sectors * kSector);
+    EXPECT_EQ(dir.records[0].size, image.directory_sectors * kLayoutSector);
     EXPECT_FALSE(dir.crosses_sector);
   }
   EXPECT_GT(build_image(layouts()[1].plan).directory_sectors, 10u);
@@ -137,7 +137,7 @@ TEST(PdiLayout, VolumeSizeImageLengthAndNoDescriptor) {
   plan.volume_sectors = 5000;
   Image image = build_image(plan);
   EXPECT_EQ(image.sector_count, 300u);
-  EXPECT_EQ(stream_size(image), kSetHeaderSize + 300ull * kSector);
+  EXPECT_EQ(stream_size(image), kSetHeaderSize + 300ull * kLayoutSector);
   EXPECT_EQ(pvd_u32(image, 80), 5000u);
   EXPECT_EQ(image.files[1].first_sector, 900000u);
   EXPECT_EQ(image.files[2].first_sector, 400u);
@@ -152,8 +152,8 @@ TEST(PdiLayout, VolumeSizeImageLengthAndNoDescriptor) {
 
   plan.with_volume_descriptor = false;
   Image bare = build_image(plan);
-  std::vector<uint8_t> descriptors = image_range(bare, 16 * kSector, 2 * kSector);
+  std::vector<uint8_t> descriptors = image_range(bare, 16 * kLayoutSector, 2 * kLayoutSector);
   EXPECT_TRUE(std::all_of(descriptors.begin(), descriptors.end(), [](uint8_t b) { return b == 0; }));
   // Everything else is as with the descriptor.
-  EXPECT_TRUE(image_range(bare, 18 * kSector, 60 * kSector) == image_range(whole, 18 * kSector, 60 * kSector));
+  EXPECT_TRUE(image_range(bare, 18 * kLayoutSector, 60 * kLayoutSector) == image_range(whole, 18 * kLayoutSector, 60 * kLayoutSector));
 }

@@ -15,7 +15,7 @@ using namespace pdi_test;
 
 namespace {
 
-const uint32_t kSector = kSectorSize;
+const uint32_t kWriteSector = kSectorSize;
 
 ImagePlan tool_plan() {
   ImagePlan plan;
@@ -53,7 +53,7 @@ std::vector<uint8_t> joined(const std::vector<std::string>& names) {
 std::vector<uint8_t> expected_stream(const Image& image) {
   std::vector<uint8_t> s(kSetHeaderSize);
   stream_header(s.data());
-  std::vector<uint8_t> body = image_range(image, 0, size_t(image.sector_count) * kSector);
+  std::vector<uint8_t> body = image_range(image, 0, size_t(image.sector_count) * kWriteSector);
   s.insert(s.end(), body.begin(), body.end());
   return s;
 }
@@ -69,7 +69,7 @@ TEST(PdiWrite, PlainImageIsReadByBsdtar) {
   std::string iso = tmp.path + "/image.iso";
   std::string error;
   ASSERT_TRUE(write_iso(image, iso, &error)) << error;
-  EXPECT_EQ(std::filesystem::file_size(iso), image.sector_count * kSector);
+  EXPECT_EQ(std::filesystem::file_size(iso), image.sector_count * kWriteSector);
 
   int status = 0;
   std::vector<std::string> listed = lines_of(run("bsdtar -tf " + shell_quoted(iso), &status));
@@ -89,14 +89,14 @@ TEST(PdiWrite, PlainImageIsReadByBsdtar) {
   for (const PlacedFile& f : image.files) {
     if (f.flags & 2) continue;
     std::vector<uint8_t> got = read_file(out + "/VIDEO_TS/" + without_version(f.identifier));
-    EXPECT_EQ(got, image_range(image, uint64_t(f.first_sector) * kSector, size_t(f.size)))
+    EXPECT_EQ(got, image_range(image, uint64_t(f.first_sector) * kWriteSector, size_t(f.size)))
         << f.identifier;
   }
   std::vector<uint8_t> inner = read_file(out + "/VIDEO_TS/SUBDIR/INNER.DAT");
   ASSERT_FALSE(inner.empty());
   Directory sub = read_directory(image, kDirectorySector + 2, 1);
   ASSERT_EQ(sub.records.size(), 3u);
-  uint64_t at = uint64_t(sub.records[2].extent) * kSector;
+  uint64_t at = uint64_t(sub.records[2].extent) * kWriteSector;
   for (size_t i = 0; i < inner.size(); ++i) EXPECT_EQ(inner[i], content_byte(plan.seed, at + i));
 }
 
@@ -127,7 +127,7 @@ TEST(PdiWrite, SetMembersJoinToHeaderAndImage) {
   const std::vector<std::vector<uint64_t>> cut_lists = {
       {},                                              // one member
       {100000, 77777},                                 // cuts inside sectors
-      {kSetHeaderSize + 10 * kSector, 5 * kSector},       // cuts on sector boundaries
+      {kSetHeaderSize + 10 * kWriteSector, 5 * kWriteSector},       // cuts on sector boundaries
       {kSetHeaderSize},                                   // the header alone
       {100, 1, 1, 2047, 1, 2049, 1, 50000, 1},         // tiny members, more than six
       {total - 1},                                     // a 1-byte last member
@@ -236,8 +236,8 @@ TEST(PdiWrite, ProgramMakesTheExample) {
   EXPECT_EQ(std::filesystem::file_size(names[0]), 4000000u);
   EXPECT_EQ(std::filesystem::file_size(names[1]), 3500000u);
   // Both cuts fall inside image sectors.
-  EXPECT_NE((4000000 - kSetHeaderSize) % kSector, 0u);
-  EXPECT_NE((7500000 - kSetHeaderSize) % kSector, 0u);
+  EXPECT_NE((4000000 - kSetHeaderSize) % kWriteSector, 0u);
+  EXPECT_NE((7500000 - kSetHeaderSize) % kWriteSector, 0u);
 
   // The members hold the header and then exactly the plain image.
   std::vector<uint8_t> all = joined(names);
@@ -246,7 +246,7 @@ TEST(PdiWrite, ProgramMakesTheExample) {
   EXPECT_TRUE(std::equal(plain.begin(), plain.end(), all.begin() + kSetHeaderSize));
 
   // The directory at 69 lists the DVD files and a hidden file.
-  std::vector<uint8_t> dir(plain.begin() + 69 * kSector, plain.begin() + 70 * kSector);
+  std::vector<uint8_t> dir(plain.begin() + 69 * kWriteSector, plain.begin() + 70 * kWriteSector);
   std::string text(dir.begin(), dir.end());
   for (const char* id : {"VIDEO_TS.IFO;1", "VTS_01_3.VOB;1", "HIDDEN.DAT;1", "SUBDIR"}) {
     EXPECT_NE(text.find(id), std::string::npos) << id;

@@ -45,8 +45,8 @@ std::string re() { return entry("RE", ""); }
 
 // An image of whole sectors with a primary volume descriptor at 16 naming
 // the root at sector 20, and folders laid out record by record.
-struct Image {
-  explicit Image(uint32_t sectors, uint32_t root_length = kSector) : bytes(size_t{sectors} * kSector, 0) {
+struct IsoImage {
+  explicit IsoImage(uint32_t sectors, uint32_t root_length = kSector) : bytes(size_t{sectors} * kSector, 0) {
     pdi_maker::RecordPlan root;
     root.identifier = std::string(1, '\0');
     root.extent = 20;
@@ -111,7 +111,7 @@ void walk(const pdiset::DiscTree& tree, const DiscEntry& folder, const std::stri
   }
 }
 
-std::string transcript(const Image& image) {
+std::string transcript(const IsoImage& image) {
   pdiset::MemoryImage source(image.bytes.data(), static_cast<int64_t>(image.bytes.size()));
   std::unique_ptr<pdiset::DiscTree> tree;
   if (pdiset::open_iso_tree(source, &tree) || !tree) return "no tree";
@@ -120,8 +120,8 @@ std::string transcript(const Image& image) {
   return out;
 }
 
-Image ancestor_extents() {
-  Image image(40);
+IsoImage ancestor_extents() {
+  IsoImage image(40);
   image.folder(20, 20);
   image.add(20, "A", 21, kSector, 2);
   image.folder(21, 20);
@@ -136,8 +136,8 @@ Image ancestor_extents() {
   return image;
 }
 
-Image relocations() {
-  Image image(40);
+IsoImage relocations() {
+  IsoImage image(40);
   image.folder(20, 20, sp());
   image.add(20, "X", 20, 0, 0, nm("x") + cl(20));  // CL to the root
   image.add(20, "A", 21, kSector, 2, nm("a"));
@@ -154,8 +154,8 @@ Image relocations() {
   return image;
 }
 
-Image continuations() {
-  Image image(100);
+IsoImage continuations() {
+  IsoImage image(100);
   image.folder(20, 20, sp());
   image.add(20, "F1;1", 90, 1, 0, nm("a", 1) + ce(30, 0, 64));
   image.put(30, 0, nm("b", 1) + ce(30, 0, 64));  // an area naming itself
@@ -166,10 +166,10 @@ Image continuations() {
   return image;
 }
 
-Image big_folders() {
+IsoImage big_folders() {
   const uint32_t many = static_cast<uint32_t>(pdiset::kMaxFolderEntries) + 1;
   const uint32_t sectors = many / (kSector / 34) + 2;
-  Image image(30 + sectors);
+  IsoImage image(30 + sectors);
   image.folder(20, 20);
   image.add(20, "BIG", 21, uint32_t(pdiset::kMaxDirectoryBytes) + 1, 2);
   image.add(20, "MANY", 30, sectors * kSector, 2);
@@ -182,8 +182,8 @@ Image big_folders() {
   return image;
 }
 
-Image sections() {
-  Image image(80);
+IsoImage sections() {
+  IsoImage image(80);
   image.folder(20, 20);
   image.add(20, "M.MKV;1", 40, 2 * kSector, 0x80);
   image.add(20, "M.MKV;1", 50, kSector, 0x80);
@@ -197,7 +197,7 @@ Image sections() {
 TEST(IsoTree, HostileAndSectionedTrees) {
   struct Case {
     const char* what;
-    Image image;
+    IsoImage image;
     std::string walk;
   };
   const Case cases[] = {
@@ -216,7 +216,7 @@ TEST(IsoTree, HostileAndSectionedTrees) {
 // Modification times from TF entries, short and long form, after a
 // creation time; the expected seconds come from date(1).
 TEST(IsoTree, RockRidgeTimes) {
-  Image image(40);
+  IsoImage image(40);
   image.folder(20, 20, sp());
   const std::string created("\x65\x01\x01\0\0\0\0", 7);  // 2001-01-01, recorded first
   // 2001-02-03 04:05:06 at UTC+1 (four quarter hours): 03:05:06 UTC.
@@ -239,7 +239,7 @@ TEST(IsoTree, RockRidgeTimes) {
 
 TEST(IsoTree, NestingBound) {
   const uint32_t levels = pdiset::kMaxIsoDepth + 5;
-  Image image(30 + levels);
+  IsoImage image(30 + levels);
   image.folder(20, 20);
   image.add(20, "D", 30, kSector, 2);
   for (uint32_t i = 0; i < levels; ++i) {

@@ -10,7 +10,7 @@ using pdiset::KeepReason;
 using pdiset::NameRules;
 using pdiset::PlannedFile;
 
-struct Case {
+struct RuleCase {
   const char* what;
   std::vector<PlannedFile> files;
   int warnings;
@@ -20,7 +20,7 @@ struct Case {
 };
 
 TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
-  const Case cases[] = {
+  const RuleCase cases[] = {
       {"plain run", {{"A;1", 100, 2, true}, {"B;1", 102, 3, true}}, 0, NameRules::kPosix, {}},
       {"selection warnings", {{"A;1", 100, 2, true}}, 2, NameRules::kPosix, {{KeepReason::kSelectionWarnings, ""}}},
       {"unsafe selected name", {{"..;1", 100, 2, true}, {"B;1", 102, 1, true}}, 0, NameRules::kPosix,
@@ -65,7 +65,7 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
       {"a conversion of a set cut short", {{"out.iso", 0, 500, true}}, 0, NameRules::kPosix,
        {{KeepReason::kSetCutShort, ""}}, true},
   };
-  for (const Case& c : cases) {
+  for (const RuleCase& c : cases) {
     pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, c.cut_short);
     std::vector<std::pair<KeepReason, std::string>> findings;
     for (const pdiset::KeepFinding& f : decision.findings) findings.push_back({f.reason, f.name});

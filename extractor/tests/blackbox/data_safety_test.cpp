@@ -16,7 +16,7 @@
 
 namespace {
 
-const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
+const char kSafetyPrompt[] = "\n\aHit <RETURN> to continue\n";
 
 pdi_maker::FilePlan file(const std::string& identifier, uint64_t size) {
   pdi_maker::FilePlan f;
@@ -71,7 +71,7 @@ TEST_F(DataSafety, NamesThatWouldLeaveTheOutputFolderAreNeverWritten) {
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + warnings +
                                   "cowardly clearing delete source flag\n" + expect_runs(set, runs).progress +
                                   std::to_string(unsafe.size()) + " files not written because of unsafe names." +
-                                  kPrompt);
+                                  kSafetyPrompt);
   // Only the two good files were written, and every member is still there.
   std::set<std::string> expected = {"movie.pdi", "movie.pdi01", "out/GOOD.DAT", "out/LAST.DAT"};
   EXPECT_EQ(files_below(set_dir.path), expected);
@@ -86,7 +86,7 @@ TEST_F(DataSafety, OutputPathTooLongIsAnErrorNotAShorterName) {
   RunResult r = run({"-d", long_dir, "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + long_dir + sep +
-                                  "VIDEO_TS.IFO: File name too long\n" + kPrompt);
+                                  "VIDEO_TS.IFO: File name too long\n" + kSafetyPrompt);
 }
 
 TEST_F(DataSafety, MemberNameTooLongIsAnError) {
@@ -107,7 +107,7 @@ TEST_F(DataSafety, MemberNameTooLongIsAnError) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, expected_listing(set.image));
   EXPECT_EQ(r.err_after_echo, "$Id: quarnex,v 1.5 2003/02/27 15:08:50 morvek Exp morvek $\n\n" + name +
-                                  ": File name too long\n" + kPrompt);
+                                  ": File name too long\n" + kSafetyPrompt);
 }
 
 TEST_F(DataSafety, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
@@ -121,7 +121,7 @@ TEST_F(DataSafety, AnOutputThatIsAMemberIsRefusedBeforeItIsOpened) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("writing movie.pdi01 (" + std::to_string(extents_shown(50000)) +
                        " extents) movie.pdi01: is a member of the .pdi set, not overwritten" +
-                       std::string(kPrompt)),
+                       std::string(kSafetyPrompt)),
             std::string::npos)
       << r.err;
   std::string after;
@@ -201,7 +201,7 @@ TEST_F(DataSafety, OverlappingFilesKeepEveryMember) {
                               "cowardly clearing delete source flag\n"
                               "writing A.DAT (50 extents) (movie.pdi01)\n"
                               "writing B.DAT (5 extents) during skip of .pdi-data: Invalid argument\n" +
-                                  std::string(kPrompt));
+                                  std::string(kSafetyPrompt));
   EXPECT_TRUE(exists(dir / "movie.pdi"));
   EXPECT_TRUE(exists(dir / "movie.pdi01"));
 }

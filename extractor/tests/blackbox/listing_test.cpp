@@ -19,7 +19,7 @@ namespace {
 
 namespace iso = pdiset::iso9660;
 
-const char kPrompt[] = "\n\aHit <RETURN> to continue\n";
+const char kListingPrompt[] = "\n\aHit <RETURN> to continue\n";
 
 std::string usage_text() {
   return R"(usage: quarnex [options] <pdi-file-name>[.pdi] [files...]
@@ -39,7 +39,7 @@ extracts Video Title Set 1 from movie.pdi* to dir VIDEO_TS
 )";
 }
 
-pdi_maker::ImagePlan dvd_plan() {
+pdi_maker::ImagePlan listing_dvd_plan() {
   pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(2, 300000);
   pdi_maker::FilePlan hidden;
@@ -74,7 +74,7 @@ TEST_F(Listing, UsageErrorsShowTheUsageTextAndEndWithStatus1) {
     RunResult r = run(args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    expect_err(r, args, usage_text() + kPrompt);
+    expect_err(r, args, usage_text() + kListingPrompt);
   }
 }
 
@@ -84,7 +84,7 @@ TEST_F(Listing, FileWordsOutsideExtractionMode) {
     RunResult r = run(args);
     EXPECT_EQ(r.status, 1);
     expect_err(r, args,
-               "individual file selection may be used only in file extraction mode\n" + usage_text() + kPrompt);
+               "individual file selection may be used only in file extraction mode\n" + usage_text() + kListingPrompt);
   }
 }
 
@@ -92,11 +92,11 @@ TEST_F(Listing, MissingSetIsNamedWithTheSystemsText) {
   RunResult r = run({"-l", "movie"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  expect_err(r, {"-l", "movie"}, std::string("movie.pdi: No such file or directory\n") + kPrompt);
+  expect_err(r, {"-l", "movie"}, std::string("movie.pdi: No such file or directory\n") + kListingPrompt);
 }
 
 TEST_F(Listing, ListsTheDirectoryInItsOwnOrderAndEndsWith0) {
-  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {400000});
+  MadeSet set = make_set(listing_dvd_plan(), dir.path, "movie.pdi", {400000});
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"-l", "movie"}, {"-L", "movie.pdi"}, {"-n", "foo", "-l", "movie"}, {"-lx", "movie"},
            {"-l", "-i", "out", "movie"}, {"-l", "-r", "movie"}}) {
@@ -173,7 +173,7 @@ TEST_F(Listing, EmptyDirectoryListsNothingAndExtractionStops) {
   EXPECT_EQ(content, "");
   r = run({"movie"});
   EXPECT_EQ(r.status, 1);
-  expect_err(r, {"movie"}, std::string("no files found in movie.pdi, exiting.\n") + kPrompt);
+  expect_err(r, {"movie"}, std::string("no files found in movie.pdi, exiting.\n") + kListingPrompt);
 }
 
 TEST_F(Listing, FirstMemberTooShortForADirectory) {
@@ -187,16 +187,16 @@ TEST_F(Listing, FirstMemberTooShortForADirectory) {
 }
 
 TEST_F(Listing, ListFileThatCannotBeCreated) {
-  make_set(dvd_plan(), dir.path, "movie.pdi", {});
+  make_set(listing_dvd_plan(), dir.path, "movie.pdi", {});
   RunResult r = run({"-gb", "no-such-dir/list.txt", "movie"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("no-such-dir/list.txt: No such file or directory\n" + std::string(kPrompt)),
+  EXPECT_NE(r.err.find("no-such-dir/list.txt: No such file or directory\n" + std::string(kListingPrompt)),
             std::string::npos)
       << r.err;
 }
 
 TEST_F(Listing, ListFileIsNeverWrittenOverAMember) {
-  make_set(dvd_plan(), dir.path, "movie.pdi", {100000});
+  make_set(listing_dvd_plan(), dir.path, "movie.pdi", {100000});
   std::string before;
   ASSERT_TRUE(read_whole_file(dir / "movie.pdi01", &before));
   RunResult r = run({"-gb", "movie.pdi01", "movie"});
@@ -250,7 +250,7 @@ bool ends_within(pid_t pid, int ms, int* status) {
 }
 
 TEST_F(Listing, FatalEndWaitsForReturnAndASuccessfulRunDoesNot) {
-  make_set(dvd_plan(), dir.path, "movie.pdi", {});
+  make_set(listing_dvd_plan(), dir.path, "movie.pdi", {});
   int input = -1, status = -1;
   pid_t pid = start_with_open_input(dir.path, {"-l", "missing"}, &input);
   ASSERT_GT(pid, 0);
@@ -294,7 +294,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder, const std
 // An empty word for a folder or an image name is refused before the set is
 // opened: the message, the prompt, status 1, nothing written or deleted.
 TEST_F(Listing, EmptyNamesAreRefusedBeforeTheSetIsOpened) {
-  make_set(dvd_plan(), dir.path, "movie.pdi", {300000, 200001});
+  make_set(listing_dvd_plan(), dir.path, "movie.pdi", {300000, 200001});
   const std::map<std::string, std::string> before = snapshot(dir.path);
   ASSERT_EQ(before.size(), 3u);
   const std::string folder = "empty output directory name", image = "empty image name";
@@ -318,7 +318,7 @@ TEST_F(Listing, EmptyNamesAreRefusedBeforeTheSetIsOpened) {
     for (const std::string& a : c.args) shown += "'" + a + "' ";
     EXPECT_EQ(r.status, 1) << shown;
     EXPECT_EQ(r.out, "") << shown;
-    expect_err(r, c.args, c.message + kPrompt);
+    expect_err(r, c.args, c.message + kListingPrompt);
     EXPECT_TRUE(snapshot(dir.path) == before) << shown << ": the folder changed";
   }
 }
@@ -348,7 +348,7 @@ TEST_F(Listing, WarningWhenNoDirectoryIsFound) {
     SCOPED_TRACE(c.what);
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
-    pdi_maker::ImagePlan plan = dvd_plan();
+    pdi_maker::ImagePlan plan = listing_dvd_plan();
     plan.with_volume_descriptor = c.descriptor;
     plan.directory_sector = c.directory_sector;
     // The ten sectors read at 69 are the directory's own, zero past its records.
@@ -383,7 +383,7 @@ TEST_F(Listing, WarningWhenNoDirectoryIsFound) {
         EXPECT_TRUE(content == expected_output(set.image, run)) << run.path;
       }
     } else {
-      rest = std::string("no files found in movie.pdi, exiting.\n") + kPrompt;
+      rest = std::string("no files found in movie.pdi, exiting.\n") + kListingPrompt;
       EXPECT_EQ(r.status, 1);
     }
     expect_err(r, {"-m", "out", "movie"}, (c.warned ? warning : "") + rest);
