@@ -287,7 +287,7 @@ TEST(DiscTree, UdfWhenIsoIsAPlaceholder) {
   pdi_maker::put_both32(&bytes[16 * kSector + 156 + 2], two);
   EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kUdf));
   std::remove(iso.c_str());
-  std::system(("rm -rf '" + dir + "'").c_str());
+  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
 }
 
 }  // namespace
