@@ -1,8 +1,9 @@
 # QUARNEX_UNOPTIMISED_TESTS: the test programs' own sources and GoogleTest
-# are compiled without optimisation, which takes a third less time. For the
-# Windows builds: the 32-bit tests are only compiled and linked (this kernel
-# cannot run them), the 64-bit ones run under Wine, where starting the
-# program, not the test's own code, takes the time. The programs and the
+# are compiled without optimisation, which takes a third less time (half, for
+# the native build). The 32-bit Windows tests are only compiled and linked
+# (this kernel cannot run them), the 64-bit ones run under Wine, where
+# starting the program, not the test's own code, takes the time, and the
+# native tests spend theirs in the programs they run and in the kernel. The programs and the
 # libraries they share with the tests keep the build type's flags, so what
 # is tested is what is packaged.
 function(quarnex_unoptimise_tests dir)

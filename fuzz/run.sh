@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs each one for a time budget.
 #
-#   fuzz/run.sh [SECONDS]   seconds per target, default 30
+#   fuzz/run.sh [SECONDS [AT_ONCE]]   seconds per target, default 30;
+#                                     targets run at once, default 1
 #
 # The corpus grows in build/fuzz/corpus/TARGET and is kept between runs; the
 # seeds are made anew by the example-set maker. A crash leaves its input in
@@ -14,6 +15,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 seconds=${1:-30}
+at_once=${2:-1}
 build=${QUARNEX_FUZZ_BUILD:-$root/build/fuzz}
 
 if ! command -v clang++ > /dev/null; then
@@ -79,12 +81,12 @@ declare -A options=(
 )
 results=$build/results.tsv
 : > "$results"
-failed=0
-for target in directory_image command_line image_set_reader extraction_plan udf_tree iso_tree; do
-  corpus=$build/corpus/$target
+targets=(directory_image command_line image_set_reader extraction_plan udf_tree iso_tree)
+# fuzz_one TARGET: runs it; what it found goes to $build/TARGET.summary, its
+# row of the results to $build/TARGET.row; fails when it found something.
+fuzz_one() {
+  local target=$1 corpus=$build/corpus/$1 log=$build/$1.log status runs said crashes=0
   mkdir -p "$corpus" "$build/artifacts"
-  log=$build/$target.log
-  echo "fuzz: $target for ${seconds}s"
   # shellcheck disable=SC2086
   "$build/${target}_fuzzer" ${options[$target]} -max_total_time="$seconds" -timeout=20 \
     -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
@@ -92,15 +94,36 @@ for target in directory_image command_line image_set_reader extraction_plan udf_
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   said="no finding"
-  crashes=0
-  if [[ $status -ne 0 ]]; then
-    failed=1
-    crashes=1
-    said=$(grep -m1 -E 'ERROR: |invariant broken|runtime error' "$log" || echo "exit status $status")
-    tail -n 40 "$log"
-  fi
-  echo "fuzz: $target: ${runs:-0} inputs, status $status"
+  {
+    echo "fuzz: $target for ${seconds}s"
+    if [[ $status -ne 0 ]]; then
+      crashes=1
+      said=$(grep -m1 -E 'ERROR: |invariant broken|runtime error' "$log" || echo "exit status $status")
+      tail -n 40 "$log"
+    fi
+    echo "fuzz: $target: ${runs:-0} inputs, status $status"
+  } > "$build/$target.summary"
   printf 'Fuzzing (libFuzzer, ASan+UBSan)\t%s target, %ss\t%s\t%s\t-\t%s\t-\n' \
-    "$target" "$seconds" "${runs:-0}" "$said" "$crashes" >> "$results"
+    "$target" "$seconds" "${runs:-0}" "$said" "$crashes" > "$build/$target.row"
+  return $status
+}
+rm -f "$build"/*.summary "$build"/*.row
+failed=0
+running=0
+for target in "${targets[@]}"; do
+  if ((running >= at_once)); then
+    wait -n || failed=1
+    running=$((running - 1))
+  fi
+  fuzz_one "$target" &
+  running=$((running + 1))
+done
+while ((running > 0)); do
+  wait -n || failed=1
+  running=$((running - 1))
+done
+for target in "${targets[@]}"; do
+  cat "$build/$target.summary"
+  cat "$build/$target.row" >> "$results"
 done
 exit $failed

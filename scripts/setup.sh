@@ -11,7 +11,7 @@ what=${1:-all}
 # its fusermount3).
 programs=(g++ make cmake pkg-config libfuse3-dev fuse3)
 tests=(
-  googletest libgtest-dev libbenchmark-dev ccache
+  googletest libgtest-dev libbenchmark-dev ccache ninja-build
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool openbox
   libarchive-tools xorriso strace time

@@ -7,10 +7,12 @@
 # builds the tests ran. It changes no tracked file: what it writes in the
 # repository goes into build/.
 #
-# Two lanes share the machine: one builds (native, sanitizers, 64-bit and
-# 32-bit Windows, then the fuzz targets, which it also runs), the other runs
-# each build's tests as soon as that build is done. At the end a table gives
-# the seconds of every stage (build/stages.tsv); the last line is
+# Three lanes share the machine. One builds (native, sanitizers, 64-bit and
+# 32-bit Windows, then the fuzz targets, which it runs two at a time); one
+# runs the native tests, then the same tests under the sanitizers, as soon as
+# each build is done; the third, mostly waiting on Wine, runs the Windows
+# tests, the benchmark's small mode and the packages. At the end a table
+# gives the seconds of every stage (build/stages.tsv); the last line is
 # "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -36,36 +38,41 @@ stage() {
 }
 stage_status() { cut -f5 "$stages/$1"; }
 
-passed=0
-failed=0
-suites_failed=()
-note_failure() { suites_failed+=("$1"); failed=$((failed + 1)); }
+# The lanes are processes of their own: each suite's counts go to a file,
+# added up at the end.
+tally=$root/build/tally.tsv
+: > "$tally"
+tally() { printf '%s\t%s\t%s\n' "$1" "$2" "$3" >> "$tally"; }  # tally SUITE PASSED FAILED
+note_failure() { tally "$1" 0 1; }
 
 # --- the build lane, in the background: its output goes to build/*.log.
 lane_builds() {
   local what
   for what in native sanitize win64 win32; do
-    stage "build-$what" builds scripts/build.sh "$what" > "$root/build/build-$what.log" 2>&1
+    stage "build-$what" builds scripts/build.sh "$what" > "$root/build/build-$what.log" 2>&1 ||
+      note_failure "build-$what"
   done
-  # The fuzz targets are built with clang and run for 30 s each: one core,
-  # beside the tests of the other lane.
-  stage fuzzing builds fuzz/run.sh 30 > "$root/build/fuzz.log" 2>&1
+  # The fuzz targets are built with clang and run for 30 s each, two at a
+  # time, when the other builds are done.
+  stage fuzzing builds fuzz/run.sh 30 2 > "$root/build/fuzz.log" 2>&1
+}
+
+# finished STAGE LANE_PID: waits until STAGE of the lane LANE_PID has ended.
+finished() {
+  while [[ ! -f $stages/$1 ]]; do
+    kill -0 "$2" 2> /dev/null || { echo "its lane ended before $1"; return 1; }
+    sleep 1
+  done
 }
 
 # built WHAT: waits for the build lane's build of WHAT; its status.
 built() {
-  while [[ ! -f $stages/build-$1 ]]; do
-    kill -0 "$lane_pid" 2> /dev/null || { echo "the build lane ended before building $1"; return 1; }
-    sleep 1
-  done
+  finished "build-$1" "$builds_pid" || return 1
   local status
   status=$(stage_status "build-$1")
   echo
   echo "=== build $1: $([[ $status -eq 0 ]] && echo built || echo FAILED) ($(cut -f4 "$stages/build-$1") s, log build/build-$1.log)"
-  if [[ $status -ne 0 ]]; then
-    tail -n 40 "$root/build/build-$1.log"
-    note_failure "build-$1"
-  fi
+  [[ $status -eq 0 ]] || tail -n 40 "$root/build/build-$1.log"
   return "$status"
 }
 
@@ -85,9 +92,8 @@ run_ctest() {  # run_ctest LABEL DIR [ctest options...]; the launcher in $launch
   local total bad
   bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<< "$line")
   total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<< "$line")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
-  [[ $bad -eq 0 ]] || { suites_failed+=("$label"); return 1; }
+  tally "$label" $((total - bad)) "$bad"
+  [[ $bad -eq 0 ]]
 }
 launcher=()
 
@@ -97,14 +103,16 @@ stage setup main scripts/setup.sh all || { echo "0 passed, 1 failed"; exit 1; }
 export QUARNEX_TESTS=ON
 command -v ccache > /dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 lane_builds &
-lane_pid=$!
+builds_pid=$!
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The 64-bit Windows quarnex.exe is checked by the black-box suite of the
 # native build, with the Windows tests below.
-built native && stage tests-native tests run_ctest native build/native -E '^quarnex_blackbox_wine$'
-built sanitize && stage tests-sanitizers tests run_ctest sanitizers build/asan
+lane_tests() {
+  built native && stage tests-native tests run_ctest native build/native -E '^quarnex_blackbox_wine$'
+  built sanitize && stage tests-sanitizers tests run_ctest sanitizers build/asan
+}
 
 # One Wine server for the Windows tests, started here with its output away
 # from ctest's pipes (a Wine helper that inherits them keeps ctest waiting);
@@ -127,22 +135,17 @@ windows_tests() {
   local retried
   retried=$(grep -c "starting it again" "$root/build/ctest-windows-x86_64.log" || true)
   echo "Windows programs that Wine ended before they printed anything, started again: ${retried:-0}"
-  # The native black-box suite once more, on quarnex.exe under Wine.
+  return $status
+}
+# The native black-box suite once more, on quarnex.exe under Wine.
+blackbox_wine_tests() {
+  local status=0
   cmake -S . -B build/native -DQUARNEX_WINDOWS_PROGRAM="$root/build/mingw-x86_64/extractor/quarnex.exe" \
     > build/native.configure.log 2>&1 || { cat build/native.configure.log; note_failure blackbox-wine; return 1; }
   run_ctest blackbox-wine build/native -R '^quarnex_blackbox_wine$' || status=1
   wineserver -k > /dev/null 2>&1 || true
   return $status
 }
-if built win64; then
-  stage wine-start tests start_wine
-  if [[ $(stage_status build-native) -eq 0 ]]; then
-    stage tests-windows tests windows_tests
-  else
-    note_failure windows-x86_64
-  fi
-fi
-
 # Checks the benchmark's outputs and keeps the script working; its goals'
 # verdict is printed in the log but does not count here (timings this small
 # are noise on a shared machine).
@@ -152,9 +155,6 @@ bench_small() {
   python3 bench/copy_speed.py --small --build build/native > build/bench-small.log 2>&1 ||
     { cat build/bench-small.log; return 1; }
 }
-if [[ $(stage_status build-native) -eq 0 ]]; then
-  if stage bench-small tests bench_small; then passed=$((passed + 1)); else note_failure bench-small; fi
-fi
 
 # --- packages (cmake/packaging.cmake), made by scripts/package.sh from the
 # builds above as a user would make them, then checked as installed or
@@ -166,16 +166,37 @@ packages() {
   cat build/package.log
   packaging/test_packages.sh
 }
-if built win32 && [[ $(stage_status build-native) -eq 0 && $(stage_status build-win64) -eq 0 ]]; then
-  if stage packages tests packages; then passed=$((passed + 1)); else note_failure packages; fi
-fi
+# The Windows lane: its output goes to build/windows-lane.log, shown at the
+# end. What reconfigures build/native (the black-box suite on quarnex.exe,
+# the packages) waits until the native tests are done.
+lane_windows() {
+  built native || return
+  if built win64; then
+    stage wine-start windows start_wine
+    stage tests-windows windows windows_tests
+    finished tests-native "$tests_pid" && stage blackbox-wine windows blackbox_wine_tests
+  fi
+  if stage bench-small windows bench_small; then tally bench-small 1 0; else note_failure bench-small; fi
+  if built win32 && [[ $(stage_status build-win64) -eq 0 ]]; then
+    if stage packages windows packages; then tally packages 1 0; else note_failure packages; fi
+  fi
+}
 
-wait "$lane_pid"
+lane_tests &
+tests_pid=$!
+lane_windows > build/windows-lane.log 2>&1 &
+windows_pid=$!
+wait "$tests_pid"
+wait "$windows_pid"
+echo
+echo "=== the Windows lane (log build/windows-lane.log)"
+cat build/windows-lane.log
+wait "$builds_pid"
 echo
 echo "=== fuzzing, a short budget (log build/fuzz.log)"
 cat build/fuzz.log
 if [[ -f $stages/fuzzing && $(stage_status fuzzing) -eq 0 ]]; then
-  passed=$((passed + 1))
+  tally fuzz 1 0
 else
   note_failure fuzz
 fi
@@ -202,6 +223,7 @@ echo "processor seconds used by the run: $(awk 'NR == 2 {
   printf "%d", total }' build/times.txt) (user and system)"
 
 echo
-[[ ${#suites_failed[@]} -eq 0 ]] || echo "failing: ${suites_failed[*]}"
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+failing=$(awk -F'\t' '$3 > 0 { printf "%s%s", sep, $1; sep = " " }' "$tally")
+[[ -z $failing ]] || echo "failing: $failing"
+awk -F'\t' '{ p += $2; f += $3 } END { printf "%d passed, %d failed\n", p, f; exit (f > 0) }' "$tally"
+

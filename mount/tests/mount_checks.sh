@@ -1,8 +1,9 @@
 # What the mount's test scripts share: a work folder, removed at exit with
 # every mount listed in `mounted` undone, and `check`, which runs a command
 # and counts a failure in `failures`.
-# Usage: source mount_checks.sh NAME (the work folder is /tmp/NAME.XXXXXX).
-work=$(mktemp -d "/tmp/$1.XXXXXX")
+# Usage: source mount_checks.sh NAME [PARENT] (the work folder is
+# PARENT/NAME.XXXXXX, in /tmp by default).
+work=$(mktemp -d "${2:-/tmp}/$1.XXXXXX")
 failures=0
 mounted=()
 cleanup() {

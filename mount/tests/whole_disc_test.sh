@@ -11,10 +11,14 @@ mount_program=$(realpath "$1") quarnex=$(realpath "$2")
 shift 2
 only=("$@")
 source "$(dirname "$0")/../../extractor/tests/thirdparty/pdi_set.sh"
-for t in genisoimage xorriso mkudffs udfinfo bsdtar 7zz cmp fallocate; do
+for t in genisoimage xorriso mkudffs udfinfo bsdtar 7zz cmp; do
   command -v "$t" > /dev/null || { echo "missing $t: run scripts/setup.sh"; exit 1; }
 done
-source "$(dirname "$0")/mount_checks.sh" quarnex_whole_disc
+# The disc over 4 GiB has quarnex write its big file and image whole: in
+# memory, where there is room, they take seconds instead of the disk's tens.
+parent=/tmp
+(($(df -k --output=avail /dev/shm 2> /dev/null | tail -n 1) > 10 * 1024 * 1024)) && parent=/dev/shm
+source "$(dirname "$0")/mount_checks.sh" quarnex_whole_disc $parent
 
 # The files every disc holds: nested and empty folders, long and UTF-8
 # names, a symbolic link, a hidden file, awkward sizes.
@@ -52,7 +56,7 @@ master_deep_rr() {
 }
 # A sparse file of 4,600,000,123 bytes with data at its start, around
 # 4 GiB and at its end: recorded in several sections. The image's zeros
-# are dug out of it again, to spare the disk.
+# never reach the disk: dd leaves them as holes.
 readonly BIG=4600000123 FOUR_GIB=4294967296
 master_big() {
   mkdir -p src && echo "small" > src/small.txt && truncate -s $BIG src/big.bin || return 1
@@ -60,13 +64,36 @@ master_big() {
   for at in 0 $((FOUR_GIB - 1048576)) $((BIG - 1048576)); do
     head -c 1048576 /dev/urandom | dd of=src/big.bin bs=1M seek=$at oflag=seek_bytes conv=notrunc status=none
   done
-  xorriso -as mkisofs -quiet -iso-level 3 -V BIG -o image.iso src 2> xorriso.log && fallocate -d image.iso
+  xorriso -as mkisofs -quiet -iso-level 3 -V BIG -o - src 2> xorriso.log |
+    dd of=image.iso bs=1M conv=sparse status=none && [[ ${PIPESTATUS[0]} -eq 0 ]]
 }
 # mkudffs writes UDF 2.50 for write-once media only: the image ends with
 # its virtual allocation table, as a closed disc does.
 master_empty_udf250() {
   truncate -s 16M image.iso && mkudffs --media-type=bdr --udfrev=0x0250 --label=EMPTY image.iso > mkudffs.log &&
     truncate -s $((($(sed -n 's/^vatblock=//p' mkudffs.log) + 1) * 2048)) image.iso
+}
+
+# copy_data IMAGE FROM COUNT MEMBER AT: COUNT bytes of IMAGE from FROM into
+# MEMBER at AT, only where IMAGE holds data: holes stay holes, unread.
+copy_data() {
+  python3 - "$@" << 'EOF_COPY'
+import os, sys
+image, start, count, member, at = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], int(sys.argv[5])
+src, dst = os.open(image, os.O_RDONLY), os.open(member, os.O_WRONLY | os.O_CREAT, 0o644)
+pos, end = start, start + count
+while pos < end:
+    try:
+        pos = os.lseek(src, pos, os.SEEK_DATA)
+    except OSError:  # only a hole is left
+        break
+    stop = min(os.lseek(src, pos, os.SEEK_HOLE), end)
+    while pos < stop:
+        chunk = os.pread(src, min(stop - pos, 1 << 20), pos)
+        os.pwrite(dst, chunk, at + pos - start)
+        pos += len(chunk)
+os.ftruncate(dst, max(os.fstat(dst).st_size, at + count))
+EOF_COPY
 }
 
 # cut_set IMAGE BASE: NAME.pdi, NAME.pdi01, ... cut inside the volume
@@ -81,8 +108,7 @@ cut_set() {
   printf 'whole disc test set %s\n' "$base" | dd of="$(member_name "$base" 0)" bs=$SET_HEADER_SIZE conv=sync status=none
   for cut in "${cuts[@]}" "$total"; do
     local from=$((start > SET_HEADER_SIZE ? start - SET_HEADER_SIZE : 0)) seek=$((k == 0 ? SET_HEADER_SIZE : 0))
-    dd if="$image" of="$(member_name "$base" $k)" bs=1M iflag=skip_bytes,count_bytes oflag=seek_bytes \
-      skip=$from count=$((cut - start - seek)) seek=$seek conv=sparse,notrunc status=none
+    copy_data "$image" $from $((cut - start - seek)) "$(member_name "$base" $k)" $seek
     start=$cut k=$((k + 1))
   done
 }
@@ -148,7 +174,8 @@ for row in "${cases[@]}"; do
   cut_set image.iso set/disc
   case $member in base) arg=set/disc ;; *) arg=set/$(member_name disc "$member") ;; esac
   case $judge in
-    bsdtar) (cd x && bsdtar -x -S -f ../image.iso) ;;
+    # Read in 1 MiB blocks: the holes of the big image go fast.
+    bsdtar) (cd x && bsdtar -b 2048 -x -S -f ../image.iso) ;;
     7zz) (cd x && 7zz x -y -snl ../image.iso > /dev/null) ;;
     udfinfo) [[ $(udfinfo image.iso | sed -n 's/^numfiles=//p;s/^numdirs=//p' | paste -sd ' ') == "0 1" ]] ||
                check "$name: udfinfo sees an empty volume" false ;;
