@@ -109,9 +109,11 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The 64-bit Windows quarnex.exe is checked by the black-box suite of the
 # native build, with the Windows tests below.
+# Two tests at a time: while one waits on a mount, a kill or the disk, the
+# other computes.
 lane_tests() {
-  built native && stage tests-native tests run_ctest native build/native -E '^quarnex_blackbox_wine$'
-  built sanitize && stage tests-sanitizers tests run_ctest sanitizers build/asan
+  built native && stage tests-native tests run_ctest native build/native -j 2 -E '^quarnex_blackbox_wine$'
+  built sanitize && stage tests-sanitizers tests run_ctest sanitizers build/asan -j 2
 }
 
 # One Wine server for the Windows tests, started here with its output away

@@ -181,8 +181,10 @@ class Hostile : public ::testing::Test {
     const RawSet& set = *raw;
     o.loss = check_nothing_lost(work, "set.pdi", sizes,
                                 [&set](uint64_t pos, uint8_t* out, size_t count) {
-                                  for (size_t i = 0; i < count; ++i)
-                                    out[i] = pos + i < set.stream.size() ? set.stream[pos + i] : 0;
+                                  uint64_t size = set.stream.size();
+                                  size_t have = pos < size ? std::min<uint64_t>(count, size - pos) : 0;
+                                  if (have) memcpy(out, set.stream.data() + pos, have);
+                                  memset(out + have, 0, count - have);
                                 },
                                 runs);
     return o;
