@@ -7,11 +7,11 @@
 # builds the tests ran. It changes no tracked file: what it writes in the
 # repository goes into build/.
 #
-# Three lanes share the machine. One builds (native, sanitizers, 64-bit and
+# Three lanes share the machine. One builds (sanitizers, native, 64-bit and
 # 32-bit Windows, then the fuzz targets, which it runs two at a time); one
-# runs the native tests, then the same tests under the sanitizers, as soon as
-# each build is done; the third, mostly waiting on Wine, runs the Windows
-# tests, the benchmark's small mode and the packages. At the end a table
+# runs the sanitizer suite, the longest, as soon as its build is done; the
+# third runs the native suite, then, mostly waiting on Wine, the Windows
+# suites, the benchmark's small mode and the packages. At the end a table
 # gives the seconds of every stage (build/stages.tsv); the last line is
 # "N passed, N failed".
 set -uo pipefail
@@ -48,7 +48,7 @@ note_failure() { tally "$1" 0 1; }
 # --- the build lane, in the background: its output goes to build/*.log.
 lane_builds() {
   local what
-  for what in native sanitize win64 win32; do
+  for what in sanitize native win64 win32; do
     stage "build-$what" builds scripts/build.sh "$what" > "$root/build/build-$what.log" 2>&1 ||
       note_failure "build-$what"
   done
@@ -57,17 +57,12 @@ lane_builds() {
   stage fuzzing builds fuzz/run.sh 30 2 > "$root/build/fuzz.log" 2>&1
 }
 
-# finished STAGE LANE_PID: waits until STAGE of the lane LANE_PID has ended.
-finished() {
-  while [[ ! -f $stages/$1 ]]; do
-    kill -0 "$2" 2> /dev/null || { echo "its lane ended before $1"; return 1; }
-    sleep 1
-  done
-}
-
 # built WHAT: waits for the build lane's build of WHAT; its status.
 built() {
-  finished "build-$1" "$builds_pid" || return 1
+  while [[ ! -f $stages/build-$1 ]]; do
+    kill -0 "$builds_pid" 2> /dev/null || { echo "the build lane ended before building $1"; return 1; }
+    sleep 1
+  done
   local status
   status=$(stage_status "build-$1")
   echo
@@ -107,13 +102,10 @@ builds_pid=$!
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-# The 64-bit Windows quarnex.exe is checked by the black-box suite of the
-# native build, with the Windows tests below.
-# Two tests at a time: while one waits on a mount, a kill or the disk, the
-# other computes.
-lane_tests() {
-  built native && stage tests-native tests run_ctest native build/native -j 2 -E '^quarnex_blackbox_wine$'
-  built sanitize && stage tests-sanitizers tests run_ctest sanitizers build/asan -j 2
+# The sanitizer suite takes longest: it is built first and has a lane of
+# its own.
+lane_sanitizers() {
+  built sanitize && stage tests-sanitizers sanitizers run_ctest sanitizers build/asan
 }
 
 # One Wine server for the Windows tests, started here with its output away
@@ -168,31 +160,32 @@ packages() {
   cat build/package.log
   packaging/test_packages.sh
 }
-# The Windows lane: its output goes to build/windows-lane.log, shown at the
-# end. What reconfigures build/native (the black-box suite on quarnex.exe,
-# the packages) waits until the native tests are done.
-lane_windows() {
+# The native lane: the native suite, then, mostly waiting on Wine, the
+# Windows suites, the benchmark's small mode and the packages.
+lane_native() {
   built native || return
+  # The black-box suite on the 64-bit Windows quarnex.exe runs after the
+  # Windows tests.
+  stage tests-native native run_ctest native build/native -E '^quarnex_blackbox_wine$'
   if built win64; then
-    stage wine-start windows start_wine
-    stage tests-windows windows windows_tests
-    finished tests-native "$tests_pid" && stage blackbox-wine windows blackbox_wine_tests
+    stage wine-start native start_wine
+    stage tests-windows native windows_tests
+    stage blackbox-wine native blackbox_wine_tests
   fi
-  if stage bench-small windows bench_small; then tally bench-small 1 0; else note_failure bench-small; fi
+  if stage bench-small native bench_small; then tally bench-small 1 0; else note_failure bench-small; fi
   if built win32 && [[ $(stage_status build-win64) -eq 0 ]]; then
-    if stage packages windows packages; then tally packages 1 0; else note_failure packages; fi
+    if stage packages native packages; then tally packages 1 0; else note_failure packages; fi
   fi
 }
 
-lane_tests &
-tests_pid=$!
-lane_windows > build/windows-lane.log 2>&1 &
-windows_pid=$!
-wait "$tests_pid"
-wait "$windows_pid"
+# The native lane's output goes to build/native-lane.log, shown at the end.
+lane_native > build/native-lane.log 2>&1 &
+native_pid=$!
+lane_sanitizers
+wait "$native_pid"
 echo
-echo "=== the Windows lane (log build/windows-lane.log)"
-cat build/windows-lane.log
+echo "=== the native lane (log build/native-lane.log)"
+cat build/native-lane.log
 wait "$builds_pid"
 echo
 echo "=== fuzzing, a short budget (log build/fuzz.log)"
