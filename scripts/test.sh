@@ -207,9 +207,9 @@ cp docs/reliability.md build/reliability.md &&
 echo
 echo "=== stages (seconds; load average at the start $load_at_start, at the end $(cut -d' ' -f1-3 /proc/loadavg))"
 sort -n "$stages"/* > build/stages.tsv
-awk -F'\t' 'BEGIN { printf "%-18s %-7s %6s %8s  %s\n", "stage", "lane", "start", "seconds", "result" }
-  { printf "%-18s %-7s %6d %8d  %s\n", $2, $3, $1, $4, ($5 == 0 ? "ok" : "FAILED") }' build/stages.tsv
-printf '%-18s %-7s %6s %8d\n' "whole command" "" "" "$(($(date +%s) - t0))"
+awk -F'\t' 'BEGIN { printf "%-18s %-10s %6s %8s  %s\n", "stage", "lane", "start", "seconds", "result" }
+  { printf "%-18s %-10s %6d %8d  %s\n", $2, $3, $1, $4, ($5 == 0 ? "ok" : "FAILED") }' build/stages.tsv
+printf '%-18s %-10s %6s %8d\n' "whole command" "" "" "$(($(date +%s) - t0))"
 # What the run itself used of the processors, whatever else ran beside it:
 # with two cores to itself, the command could not take less than half this.
 times > build/times.txt  # here, not in a pipeline: a subshell's children are not the run's
