@@ -17,7 +17,8 @@ done
 # The disc over 4 GiB has quarnex write its big file and image whole: in
 # memory, where there is room, they take seconds instead of the disk's tens.
 parent=/tmp
-(($(df -k --output=avail /dev/shm 2> /dev/null | tail -n 1) > 10 * 1024 * 1024)) && parent=/dev/shm
+shm_free=$(df -k --output=avail /dev/shm 2> /dev/null | tail -n 1)
+((${shm_free:-0} > 10 * 1024 * 1024)) && parent=/dev/shm
 source "$(dirname "$0")/mount_checks.sh" quarnex_whole_disc $parent
 
 # The files every disc holds: nested and empty folders, long and UTF-8
