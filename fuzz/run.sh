@@ -4,6 +4,7 @@
 #
 #   fuzz/run.sh [SECONDS [AT_ONCE]]   seconds per target, default 30;
 #                                     targets run at once, default 1
+#   fuzz/run.sh --build-only          builds them, runs none
 #
 # The corpus grows in build/fuzz/corpus/TARGET and is kept between runs; the
 # seeds are made anew by the example-set maker. A crash leaves its input in
@@ -14,6 +15,8 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
+build_only=false
+[[ ${1:-} == --build-only ]] && build_only=true && shift
 seconds=${1:-30}
 at_once=${2:-1}
 build=${QUARNEX_FUZZ_BUILD:-$root/build/fuzz}
@@ -23,9 +26,12 @@ if ! command -v clang++ > /dev/null; then
   exit 1
 fi
 mkdir -p "$build"
-cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ > "$build/configure.log" 2>&1 ||
+generator=()
+[[ ! -f $build/CMakeCache.txt ]] && command -v ninja > /dev/null && generator=(-G Ninja)
+cmake -S "$here" -B "$build" "${generator[@]}" -DCMAKE_CXX_COMPILER=clang++ > "$build/configure.log" 2>&1 ||
   { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$(nproc)" > "$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
+$build_only && exit 0
 
 rm -rf "$build/seeds"
 "$build/make_fuzz_seeds" "$build/seeds" || exit 1
