@@ -54,11 +54,6 @@ void GuardedReader::mark_missing(size_t index, const pdiset::Failure* failure) {
   fflush(notes_);
 }
 
-size_t GuardedReader::member_named(const std::string& name) const {
-  const std::vector<std::string>& names = set_.member_names();
-  return static_cast<size_t>(std::find(names.begin(), names.end(), name) - names.begin());
-}
-
 int64_t GuardedReader::read(const MountEntry& entry, int64_t offset, void* buffer, int64_t count) {
   if (offset < 0 || count <= 0 || offset >= entry.size) return 0;
   count = std::min(count, entry.size - offset);
@@ -68,7 +63,8 @@ int64_t GuardedReader::read(const MountEntry& entry, int64_t offset, void* buffe
   if (!members_in_place(first, last, false)) return -EIO;
   pdiset::ReadOutcome outcome = set_.read(begin, buffer, count);
   if (outcome.failure) {
-    mark_missing(member_named(outcome.failure->context), &*outcome.failure);
+    // The set names the member that failed; the read fails all the same.
+    if (outcome.failure->member) mark_missing(*outcome.failure->member, &*outcome.failure);
     return -EIO;
   }
   // Bytes past the end of the set are not there: an error, not zeros.

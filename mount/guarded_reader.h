@@ -39,7 +39,6 @@ class GuardedReader {
   // interval (all of them when force); false when any is missing.
   bool members_in_place(size_t first, size_t last, bool force);
   void mark_missing(size_t index, const pdiset::Failure* failure);
-  size_t member_named(const std::string& name) const;
 
   const pdiset::ImageSet& set_;
   FILE* notes_;

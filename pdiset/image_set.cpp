@@ -48,12 +48,12 @@ std::optional<Failure> ImageSet::open(const std::string& set_name, ImageSet* set
     if (file == kNoPositionalFile) {
       // The set ends at the first continuation member that cannot be
       // opened, normally the first name that is not there.
-      if (index == 0) return Failure{name, errno};
+      if (index == 0) return Failure{name, errno, 0};
       break;
     }
     int64_t size = positional_size(file);
     if (size < 0) {
-      Failure failure{name, errno};
+      Failure failure{name, errno, static_cast<size_t>(index)};
       close_positional(file);
       if (index == 0) return failure;
       break;
@@ -80,14 +80,14 @@ ReadOutcome ImageSet::read(int64_t offset, void* buffer, int64_t count) const {
     int64_t want = std::min(end - position, map_.size(index) - in_member);
     int64_t got = read_at(files_[index], out + outcome.bytes, want, in_member);
     if (got < 0) {
-      outcome.failure = Failure{names_[index], errno};
+      outcome.failure = Failure{names_[index], errno, index};
       return outcome;
     }
     outcome.bytes += got;
     position += got;
     if (got < want) {
       // Shorter than when it was measured: its bytes are no longer all there.
-      outcome.failure = Failure{names_[index], 0};
+      outcome.failure = Failure{names_[index], 0, index};
       return outcome;
     }
   }
