@@ -55,9 +55,11 @@ static int64_t sectors_holding(const FileEntry& entry) {
 static std::vector<pdiset::PlannedFile> planned_files() {
   std::vector<pdiset::PlannedFile> files;
   for (const FileEntry& entry : g_engine.file_table) {
-    pdiset::PlannedFile file{entry.name, entry.first_sector, sectors_holding(entry.sections[0]), entry.selected, {}};
+    pdiset::PlannedFile file{entry.name, entry.first_sector, sectors_holding(entry.sections[0]), entry.selected, {},
+                             entry.sections[0].byte_length};
     for (size_t k = 1; k < entry.sections.size(); ++k)
-      file.more_sections.push_back({entry.sections[k].first_sector, sectors_holding(entry.sections[k])});
+      file.more_sections.push_back(
+          {entry.sections[k].first_sector, sectors_holding(entry.sections[k]), entry.sections[k].byte_length});
     files.push_back(file);
   }
   return files;
@@ -141,8 +143,11 @@ void run_extraction(const RunOptions& o, const std::vector<std::string>& words) 
   if (!file_words.empty()) warnings = select_files(file_words);
   int skipped = 0;
   if (!o.iso_name) {
+    // The members were measured when the directory was read, before the
+    // chain leaves any of them.
     pdiset::MemberDecision decision =
-        pdiset::decide_member_deletion(planned_files(), warnings, pdiset::host_name_rules());
+        pdiset::decide_member_deletion(planned_files(), warnings, pdiset::host_name_rules(),
+                                       pdiset::SetHolding{g_engine.set_image_bytes, false});
     keep_members_for_selection(decision, warnings);
     if (!file_words.empty() && !any_file_selected()) fatal_exit("no files to extract, exiting.");
     skipped = skip_unsafe_names();

@@ -21,22 +21,15 @@ int64_t record_time(const pdiset::DirectoryRecord& r) {
 }
 
 MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
-                           const pdiset::VolumeFacts& volume, int64_t set_whole_sectors, int64_t set_mtime,
+                           const pdiset::VolumeFacts& volume, int64_t iso_sectors, int64_t set_mtime,
                            std::vector<std::string>* notes) {
   MountTree tree;
   std::vector<pdiset::DirectoryRecord> listed;
   for (const pdiset::DirectoryRecord& r : found.records)
     if (pdiset::is_listed_file(r)) listed.push_back(r);
 
-  // The .iso covers what the conversion writes.
-  std::vector<pdiset::DirectoryRecord> by_sector = listed;
-  std::stable_sort(by_sector.begin(), by_sector.end(),
-                   [](const pdiset::DirectoryRecord& a, const pdiset::DirectoryRecord& b) {
-                     return a.first_sector < b.first_sector;
-                   });
-  pdiset::ImageExtent extent = pdiset::image_extent(by_sector, volume.volume_sectors, set_whole_sectors);
   tree.iso.name = base_name + ".iso";
-  tree.iso.size = extent.sectors * pdiset::kSectorSize;
+  tree.iso.size = iso_sectors * pdiset::kSectorSize;
   tree.iso.mtime = set_mtime;
 
   // The folder: the directory's own name (for one at sector 69, the name the

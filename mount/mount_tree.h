@@ -37,12 +37,12 @@ int64_t record_time(const pdiset::DirectoryRecord& record);
 // Builds the tree. Files: the listed records under the names extraction
 // gives them; a name extraction would refuse is left out, and of two records
 // with one name the later in directory order is shown (extraction writes
-// both, the later over the earlier). set_whole_sectors bounds the .iso as the
-// conversion does. notes receives one line per record left out.
-// volume: what the volume descriptor says (its size bounds the .iso; its
+// both, the later over the earlier). iso_sectors: the whole image's length
+// (pdiset::whole_image_extent, as the conversion writes it). notes receives
+// one line per record left out. volume: what the volume descriptor says (its
 // names may name the folder).
 MountTree build_mount_tree(const std::string& base_name, const pdiset::FoundDirectory& found,
-                           const pdiset::VolumeFacts& volume, int64_t set_whole_sectors, int64_t set_mtime,
+                           const pdiset::VolumeFacts& volume, int64_t iso_sectors, int64_t set_mtime,
                            std::vector<std::string>* notes);
 
 }  // namespace quarnex_mount

@@ -26,6 +26,7 @@
 #include "pdiset/disc_tree.h"
 #include "pdiset/image_set.h"
 #include "pdiset/layout.h"
+#include "pdiset/volume.h"
 
 #ifndef QUARNEX_VERSION
 #define QUARNEX_VERSION "1.0.0"
@@ -122,13 +123,11 @@ int main(int argc, char** argv) {
   int64_t set_mtime = stat(set_name.c_str(), &first_member) == 0 ? first_member.st_mtime : 0;
   std::vector<std::string> notes;
   const pdiset::VolumeFacts volume = pdiset::read_volume_facts(set);
-  MountTree view = build_mount_tree(set_base_name(set_name), found, volume, set.whole_sectors(), set_mtime, &notes);
+  // NAME.iso is what quarnex -i writes: the one rule of the whole image.
+  const int64_t iso_sectors = pdiset::whole_image_extent(set, found, set.whole_sectors()).sectors;
+  MountTree view = build_mount_tree(set_base_name(set_name), found, volume, iso_sectors, set_mtime, &notes);
   std::unique_ptr<MountNodes> nodes;
   if (disc) {
-    // A disc with neither an ISO 9660 directory nor a volume descriptor (UDF
-    // only): its image is every whole sector of the set.
-    if (found.source == pdiset::DirectorySource::kNotFound && !volume.volume_sectors)
-      view.iso.size = set.whole_sectors() * pdiset::kSectorSize;
     nodes.reset(new MountNodes(disc.get(), view.iso, stderr));
   } else {
     for (const std::string& note : notes) fprintf(stderr, "%s\n", note.c_str());

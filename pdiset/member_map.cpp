@@ -50,10 +50,4 @@ int64_t MemberMap::split_rest(size_t k) const {
   return kSectorSize - start % kSectorSize;
 }
 
-int64_t MemberMap::sectors_before_three_member_split() const {
-  for (size_t k = 1; k < count(); ++k)
-    if (size(k) < split_rest(k)) return image_start(k) / kSectorSize;
-  return whole_sectors();
-}
-
 }  // namespace pdiset

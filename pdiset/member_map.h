@@ -54,11 +54,6 @@ class MemberMap {
   // third member.
   int64_t split_rest(size_t k) const;
 
-  // The whole sectors from sector 0 on that two members at a time put
-  // together: all of them, or those before the first sector that lies in
-  // three members (its second member is shorter than its split_rest).
-  int64_t sectors_before_three_member_split() const;
-
  private:
   std::vector<int64_t> starts_, sizes_;
 };

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "layout.h"
+
 namespace pdiset {
 
 namespace {
@@ -41,10 +43,26 @@ void find_shared_names(const std::vector<const PlannedFile*>& written, std::vect
   }
 }
 
+// A file whose sections reach past the image bytes the set holds: the
+// chain would leave members behind and then fail at the one missing.
+void find_bytes_missing(const std::vector<const PlannedFile*>& written, int64_t image_bytes,
+                        std::vector<KeepFinding>* findings) {
+  auto reaches_past = [image_bytes](int64_t first_sector, int64_t sector_count, int64_t byte_length) {
+    int64_t bytes = byte_length >= 0 ? byte_length : sector_count * kSectorSize;
+    return bytes > 0 && first_sector * kSectorSize + bytes > image_bytes;
+  };
+  for (const PlannedFile* file : written) {
+    bool past = reaches_past(file->first_sector, file->sector_count, file->byte_length);
+    for (const PlannedSection& section : file->more_sections)
+      past = past || reaches_past(section.first_sector, section.sector_count, section.byte_length);
+    if (past) findings->push_back({KeepReason::kBytesMissing, file->name, ""});
+  }
+}
+
 }  // namespace
 
 MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int selection_warnings,
-                                      NameRules rules, bool set_cut_short) {
+                                      NameRules rules, const SetHolding& holding) {
   MemberDecision decision;
   std::vector<KeepFinding>& findings = decision.findings;
   if (selection_warnings > 0) findings.push_back({KeepReason::kSelectionWarnings, "", ""});
@@ -56,7 +74,8 @@ MemberDecision decide_member_deletion(const std::vector<PlannedFile>& files, int
   }
   find_overlaps(written, &findings);
   find_shared_names(written, &findings);
-  if (set_cut_short) findings.push_back({KeepReason::kSetCutShort, "", ""});
+  if (holding.cut_short) findings.push_back({KeepReason::kSetCutShort, "", ""});
+  if (holding.image_bytes) find_bytes_missing(written, *holding.image_bytes, &findings);
   decision.may_delete = findings.empty();
   return decision;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "layout.h"
+#include "sections.h"
+#include "udf_tree.h"
 
 namespace pdiset {
 
@@ -20,6 +22,26 @@ ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optiona
   extent.files_missing = extent.sectors > set_whole_sectors;
   extent.cut_short = !extent.files_missing && extent.sectors < extent.wanted;
   return extent;
+}
+
+ImageExtent whole_image_extent(const ImageSource& image, const FoundDirectory& found, int64_t set_whole_sectors) {
+  std::vector<DirectoryRecord> last;
+  bool any_file = false;
+  for (const SectionedFile& file : join_sections(found.records)) {
+    DirectoryRecord final_record = found.records[file.final_record];
+    final_record.flags &= ~kNotFinalSection;
+    if (!is_listed_file(final_record)) continue;
+    any_file = true;
+    for (size_t k = file.first; k < file.first + file.count; ++k) {
+      const DirectoryRecord& r = found.records[k];
+      if (last.empty() || static_cast<int32_t>(r.first_sector) >= static_cast<int32_t>(last[0].first_sector))
+        last = {r};
+    }
+  }
+  std::optional<int64_t> volume_length;
+  if (std::optional<uint32_t> recorded = volume_sectors(image)) volume_length = *recorded;
+  else if (!any_file) volume_length = std::max(udf_volume_sectors(image).value_or(0), set_whole_sectors);
+  return image_extent(last, volume_length, set_whole_sectors);
 }
 
 }  // namespace pdiset

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "directory.h"
+#include "image_source.h"
 
 namespace pdiset {
 
@@ -26,5 +27,16 @@ int64_t sectors_holding(uint32_t data_length);
 // ascending first sector (ties in directory order).
 ImageExtent image_extent(const std::vector<DirectoryRecord>& files, std::optional<int64_t> volume_sectors,
                          int64_t set_whole_sectors);
+
+// The whole image of a set: what `quarnex -i` writes and what the mount
+// shows as NAME.iso. The files are the listed files of the directory found
+// (each file's sections; the section that starts last, sectors compared as
+// signed 32-bit numbers as quarnex's table sorts them, ties in directory
+// order); the volume's size is the primary volume descriptor's at sector 16,
+// else, when no file is listed (a UDF-only disc), the UDF volume's, which on
+// a set cut short counts only the structures the set holds, so never less
+// than the set's whole sectors. set_whole_sectors: the whole sectors the
+// members present hold.
+ImageExtent whole_image_extent(const ImageSource& image, const FoundDirectory& found, int64_t set_whole_sectors);
 
 }  // namespace pdiset

@@ -9,6 +9,7 @@
 #include "constants.h"
 #include "file_io.h"
 #include "pdiset/member_map.h"
+#include "pdiset/volume.h"
 
 // One extent of a file: a file over 4 GiB is recorded in several.
 struct FileSection {
@@ -34,13 +35,12 @@ struct EngineState {
   int member_index = 0;                   // index of the current member
   std::string member_name;                // the current member's file name
   pdiset::MemberMap member_map;           // the members reached so far
-  std::string held_member;                // left, kept until its split sector is written
+  std::vector<std::string> held_members;  // left, kept until their split sector is written
 
   std::vector<FileEntry> file_table;
-  // What the directory read learnt of the volume, for the whole-image entry.
-  std::optional<uint32_t> volume_sectors;  // from the primary volume descriptor
-  std::optional<int64_t> udf_volume_sectors;  // from a UDF volume, read only without that descriptor
-  int64_t set_whole_sectors = 0;           // whole sectors the members present put together
+  // What the directory read learnt of the set before any member is left.
+  std::optional<pdiset::ImageExtent> image_extent;  // the whole image (conversions only)
+  int64_t set_image_bytes = 0;                      // image bytes the members present hold
 
   // The output file being written, flushed before any member is deleted.
   FileHandle output_handle = kNoFile;

@@ -39,29 +39,36 @@ static void copy_sectors(FileHandle out, int64_t s, int64_t n) {
   copy_step(out, bytes, started);
 }
 
-// Reads the first bytes of a split sector, those the current member holds.
-static void read_split_head(unsigned char* sector, int64_t head) {
-  if (read_full(g_engine.member_handle, sector, head) < head) fatal_system_error("reading partial extent, first part");
+// Moves the chain on while the current member ends at or before image byte
+// x: those members hold none of the bytes from x on.
+static void reach_byte(int64_t x) {
+  while (x >= g_engine.member_map.image_end(current_member())) open_next_member();
 }
 
-// The sector at the current member's end: its head from this member, its
-// rest from the next one, which becomes the current member.
-static bool copy_split_sector(FileHandle out) {
+// Writes the image bytes [x, x + bytes) of one sector, x held by the current
+// member, to out. Where they go on past its end they are put together from
+// the members that follow, as many as hold them (a member shorter than a
+// sector, or empty, passes the sector on); each member left on the way is
+// kept until the assembled bytes are written, since they are the only copy.
+static void copy_sector_bytes(FileHandle out, int64_t x, int64_t bytes) {
   unsigned char sector[kSectorSize];
-  seek_image_byte(current_end() * kSectorSize);
-  int64_t tail = g_engine.member_map.split_head(current_member());
-  read_split_head(sector, tail);
-
-  open_next_member(tail > 0);
-  if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
-  if (tail == 0) return false;  // the member ended on a sector boundary
-
-  int64_t rest = kSectorSize - tail;
-  if (read_full(g_engine.member_handle, sector + tail, rest) < rest)
-    fatal_system_error("reading partial extent, second part");
-  if (write_full(out, sector, kSectorSize) < kSectorSize) fatal_system_error("during write of segmented extent");
-  release_left_member();
-  return true;
+  const bool split = x + bytes > g_engine.member_map.image_end(current_member());
+  seek_image_byte(x);
+  int64_t got = 0;
+  for (bool first = true;; first = false) {
+    int64_t take = std::min(bytes - got, g_engine.member_map.image_end(current_member()) - (x + got));
+    if (take > 0 && read_full(g_engine.member_handle, sector + got, take) < take)
+      fatal_system_error(!split ? "during read of extents"
+                         : first ? "reading partial extent, first part"
+                                 : "reading partial extent, second part");
+    got += std::max<int64_t>(take, 0);
+    if (got == bytes) break;
+    open_next_member(true);
+    if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
+  }
+  if (write_full(out, sector, bytes) < bytes)
+    fatal_system_error(split ? "during write of segmented extent" : "during write of extents");
+  release_left_members();
 }
 
 // Moves the chain to the member that holds sector s whole, or its first part.
@@ -75,49 +82,28 @@ void copy_run(FileHandle out, int64_t first, int64_t count) {
   reach_sector(s);
   while (n > 0) {
     int64_t e = current_end();
-    int64_t k = s + n <= e ? n : e - s;
-    if (k > 0) {
+    if (s < e) {  // whole sectors of this member: one piece
+      int64_t k = std::min(n, e - s);
       copy_sectors(out, s, k);
       s += k;
       n -= k;
-      if (n == 0) break;
+      continue;
     }
-    if (copy_split_sector(out)) {
-      s += 1;
-      n -= 1;
-    }
+    // Sector s begins in a later member, or is split from this one on.
+    reach_byte(s * kSectorSize);
+    if (s < current_end()) continue;
+    copy_sector_bytes(out, s * kSectorSize, kSectorSize);
+    s += 1;
+    n -= 1;
   }
 }
 
 // The first bytes of sector s (fewer than a sector): the end of a file. The
 // next member is opened only when some of these bytes lie in it.
 static void copy_sector_start(FileHandle out, int64_t s, int64_t bytes) {
-  unsigned char sector[kSectorSize];
   reach_sector(s);
-  for (;;) {
-    seek_image_byte(s * kSectorSize);
-    if (s < current_end()) {  // the sector lies whole in this member
-      if (read_full(g_engine.member_handle, sector, bytes) < bytes) fatal_system_error("during read of extents");
-      if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of extents");
-      return;
-    }
-    // The member ends inside sector s, or right before it.
-    int64_t first = std::min(bytes, g_engine.member_map.split_head(current_member()));
-    read_split_head(sector, first);
-    if (first == bytes) {
-      if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of segmented extent");
-      return;
-    }
-    open_next_member(first > 0);
-    if (seek_to(g_engine.member_handle, 0) < 0) fatal_system_error("during rewind of .pdi-data");
-    if (first == 0) continue;  // the member ended on a sector boundary
-    int64_t rest = bytes - first;
-    if (read_full(g_engine.member_handle, sector + first, rest) < rest)
-      fatal_system_error("reading partial extent, second part");
-    if (write_full(out, sector, bytes) < bytes) fatal_system_error("during write of segmented extent");
-    release_left_member();
-    return;
-  }
+  reach_byte(s * kSectorSize);
+  copy_sector_bytes(out, s * kSectorSize, bytes);
 }
 
 void copy_file_bytes(FileHandle out, int64_t first, int64_t length) {

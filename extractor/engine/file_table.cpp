@@ -68,9 +68,8 @@ int read_directory(bool for_conversion) {
     directory_read_failed(*failure);
   // Only a conversion needs the volume's size: each read is one more touch
   // of a set that may sit on a failing disk.
-  if (for_conversion) g_engine.volume_sectors = pdiset::volume_sectors(set);
-  if (for_conversion && !g_engine.volume_sectors) g_engine.udf_volume_sectors = pdiset::udf_volume_sectors(set);
-  g_engine.set_whole_sectors = set.map().sectors_before_three_member_split();
+  if (for_conversion) g_engine.image_extent = pdiset::whole_image_extent(set, found, set.whole_sectors());
+  g_engine.set_image_bytes = set.image_size();
   set.close();
 
   if (found.source == pdiset::DirectorySource::kNotFound)
@@ -83,31 +82,9 @@ int read_directory(bool for_conversion) {
   return static_cast<int>(g_engine.file_table.size());
 }
 
-// The volume's length: the primary volume descriptor's; without one, for a
-// set with no listed file (a UDF-only disc), the UDF volume's, which on a
-// set cut short counts only the structures the set holds, so never less
-// than the set's whole sectors; else nothing (the listed files' end).
-static std::optional<int64_t> volume_length(bool no_files) {
-  if (g_engine.volume_sectors) return *g_engine.volume_sectors;
-  if (!no_files) return std::nullopt;
-  return std::max(g_engine.udf_volume_sectors.value_or(0), g_engine.set_whole_sectors);
-}
-
 void make_image_entry(const char* iso_name) {
   std::vector<FileEntry>& table = g_engine.file_table;
-  // The section that starts last (sectors compared as the table sorts them):
-  // its end is the end of the files' bytes.
-  std::vector<pdiset::DirectoryRecord> last;
-  for (const FileEntry& entry : table)
-    for (const FileSection& section : entry.sections) {
-      pdiset::DirectoryRecord r;
-      r.first_sector = static_cast<uint32_t>(section.first_sector);
-      r.data_length = static_cast<uint32_t>(section.byte_length);
-      if (last.empty() || static_cast<int32_t>(r.first_sector) >= static_cast<int32_t>(last[0].first_sector))
-        last = {r};
-    }
-  pdiset::ImageExtent extent =
-      pdiset::image_extent(last, volume_length(table.empty()), g_engine.set_whole_sectors);
+  const pdiset::ImageExtent extent = g_engine.image_extent.value_or(pdiset::ImageExtent());
   if (extent.cut_short)
     fprintf(stderr, "Warning: the image set holds %lld of the volume's %lld sectors\n",
             static_cast<long long>(extent.sectors), static_cast<long long>(extent.wanted));
@@ -115,7 +92,7 @@ void make_image_entry(const char* iso_name) {
     // The set ends inside the volume: the bytes past its whole sectors go
     // into no output, and the run fails where a file needs a missing byte.
     // A set whose missing members may yet turn up keeps every member.
-    pdiset::MemberDecision decision = pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), true);
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), pdiset::SetHolding{std::nullopt, true});
     if (g_engine.remove_members && !decision.may_delete) {
       fputs("cowardly clearing delete source flag\n", stderr);
       g_engine.remove_members = false;

@@ -38,14 +38,13 @@ static void delete_member(const std::string& name) {
 static void leave_current_member(bool hold) {
   close_file(g_engine.member_handle);
   g_engine.member_handle = kNoFile;
-  if (hold) g_engine.held_member = g_engine.member_name;
+  if (hold) g_engine.held_members.push_back(g_engine.member_name);
   else delete_member(g_engine.member_name);
 }
 
-void release_left_member() {
-  if (g_engine.held_member.empty()) return;
-  delete_member(g_engine.held_member);
-  g_engine.held_member.clear();
+void release_left_members() {
+  for (const std::string& name : g_engine.held_members) delete_member(name);
+  g_engine.held_members.clear();
 }
 
 void start_segment_chain() {
@@ -64,13 +63,7 @@ void open_next_member(bool hold_left) {
   g_engine.member_handle = open_for_reading(g_engine.member_name.c_str());
   if (g_engine.member_handle == kNoFile) fatal_system_error(g_engine.member_name.c_str());
   fprintf(stderr, "(%s)", g_engine.member_name.c_str());
-  int64_t size = measure_member();
-  g_engine.member_map.add_member(size);
-  // A member that ends before the sector it continues does: that sector
-  // would need a third member, which this chain does not assemble. The run
-  // ends as a split-sector read that comes up short does.
-  if (size < g_engine.member_map.split_rest(static_cast<size_t>(g_engine.member_index)))
-    fatal_error_number("reading partial extent, second part", 0);
+  g_engine.member_map.add_member(measure_member());
 }
 
 void close_segment_chain() { leave_current_member(false); }

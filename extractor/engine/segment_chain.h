@@ -12,8 +12,8 @@
 void start_segment_chain();
 // Leaves the current member (deleting it when remove_members is set) and
 // opens the next. With hold_left the left member is kept until
-// release_left_member: its last bytes start a split sector that is not yet
-// written, and they would be lost if the next member cannot finish it.
+// release_left_members: it holds bytes of a split sector that is not yet
+// written, and they would be lost if a later member cannot finish it.
 void open_next_member(bool hold_left = false);
-void release_left_member();
+void release_left_members();
 void close_segment_chain();

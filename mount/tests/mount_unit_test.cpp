@@ -179,30 +179,6 @@ TEST(MountTree, FolderNameFallsBack) {
   }
 }
 
-TEST(MountTree, IsoLength) {
-  // Files (sector, length), volume size, whole sectors of the set -> sectors.
-  struct Case {
-    std::vector<std::pair<uint32_t, uint32_t>> files;
-    std::optional<uint32_t> volume;
-    int64_t set_sectors, sectors;
-  };
-  const Case cases[] = {
-      // The rule itself is the library's; here only that the tree passes on
-      // the files in the table's order, the volume and the set's length.
-      {{{100, 0}, {100, 2049}}, std::nullopt, 1000, 102},  // ties in directory order: the later one
-      {{{100, 4096}}, 500u, 300, 300},                     // the volume, cut to the set
-  };
-  for (const Case& c : cases) {
-    pdiset::FoundDirectory found;
-    for (auto f : c.files) found.records.push_back(record("F;1", f.first, f.second));
-    pdiset::VolumeFacts volume;
-    volume.volume_sectors = c.volume;
-    std::vector<std::string> notes;
-    EXPECT_EQ(quarnex_mount::build_mount_tree("s", found, volume, c.set_sectors, 0, &notes).iso.size,
-              c.sectors * 2048);
-  }
-}
-
 // A maker set on disk, opened as the mount opens it.
 class GuardedReads : public ::testing::Test {
  protected:

@@ -76,14 +76,6 @@ TEST(MemberMap, SecondMemberFromBothSizes) {
   }
 }
 
-TEST(MemberMap, SectorsBeforeASectorOverThreeMembers) {
-  const int64_t sector10 = 304 + 10 * 2048;
-  EXPECT_EQ(map_of({sector10 + 1, 2046, 2, 5000}).sectors_before_three_member_split(), 10);
-  EXPECT_EQ(map_of({sector10 + 1, 2047, 5000}).sectors_before_three_member_split(), (sector10 + 7048 - 304) / 2048);
-  EXPECT_EQ(map_of({sector10, 0, 100}).sectors_before_three_member_split(), 10);
-  EXPECT_EQ(map_of({100, 100, 5000}).sectors_before_three_member_split(), 2);
-}
-
 // Which members a read of image bytes touches, empty members included.
 TEST(MemberMap, MembersHoldingARange) {
   // Stream: member 0 [0, 2352) = header and sector 0; member 1 empty;

@@ -66,7 +66,7 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
        {{KeepReason::kSetCutShort, ""}}, true},
   };
   for (const RuleCase& c : cases) {
-    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, c.cut_short);
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, pdiset::SetHolding{std::nullopt, c.cut_short});
     std::vector<std::pair<KeepReason, std::string>> findings;
     for (const pdiset::KeepFinding& f : decision.findings) findings.push_back({f.reason, f.name});
     EXPECT_EQ(findings, c.findings) << c.what;

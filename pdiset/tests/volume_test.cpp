@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "iso_record.h"
+#include "pdiset/layout.h"
+#include "pdiset/sections.h"
+
 namespace {
 
 pdiset::DirectoryRecord file(uint32_t first, uint32_t length) {
@@ -43,6 +49,51 @@ TEST(ImageExtent, LastFileVolumeSizeAndSetLength) {
     EXPECT_EQ(e.files_missing, c.files_missing) << c.what;
   }
   EXPECT_EQ(pdiset::sectors_holding(0xFFFFFFFFu), 2097152);
+}
+
+pdiset::DirectoryRecord named(const char* name, uint32_t first, uint32_t length, unsigned flags = 0) {
+  pdiset::DirectoryRecord r = file(first, length);
+  r.name = name;
+  r.flags = flags;
+  return r;
+}
+
+// What quarnex -i writes and the mount shows: the files taken as the listing
+// takes them, the descriptor's volume size, the set's length.
+TEST(WholeImageExtent, FilesAsListedVolumeAndSet) {
+  struct Case {
+    const char* what;
+    std::vector<pdiset::DirectoryRecord> records;
+    std::optional<uint32_t> volume;  // a primary volume descriptor at 16 of this size
+    int64_t set_sectors;
+    int64_t sectors;
+  };
+  const unsigned more = pdiset::kNotFinalSection;
+  const Case cases[] = {
+      {"ties in directory order: the later one", {named("A;1", 100, 0), named("B;1", 100, 2049)}, std::nullopt, 1000,
+       102},
+      {"the volume, cut to the set", {named("A;1", 100, 4096)}, 500u, 300, 300},
+      {"a later section that starts last", {named("BIG;1", 400, 2048, more), named("BIG;1", 100, 4097)},
+       std::nullopt, 1000, 401},
+      {"folders, hidden files and '.' are not files",
+       {named("\0", 20, 2048, 2), named("SUB", 900, 2048, 2), named("H;1", 950, 10, 1), named("A;1", 30, 10)},
+       std::nullopt, 1000, 31},
+      // As quarnex's table sorts them: a sector past 2^31 is never the last.
+      {"an extent past 2^31 sorts first", {named("A;1", 30, 10), named("X;1", 0x80000000u, 10)}, std::nullopt, 1000,
+       31},
+      {"no file and no descriptor: the set's whole sectors", {}, std::nullopt, 40, 40},
+      {"no file, a descriptor: the volume", {}, 30u, 40, 30},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> image(48 * pdiset::kSectorSize, 0);
+    if (c.volume)
+      pdi_maker::put_volume_descriptor(&image[pdiset::kVolumeDescriptorSector * pdiset::kSectorSize], "V", *c.volume,
+                                       pdi_maker::RecordPlan());
+    pdiset::MemoryImage source(image.data(), static_cast<int64_t>(image.size()));
+    pdiset::FoundDirectory found;
+    found.records = c.records;
+    EXPECT_EQ(pdiset::whole_image_extent(source, found, c.set_sectors).sectors, c.sectors) << c.what;
+  }
 }
 
 }  // namespace

@@ -175,8 +175,9 @@ TEST_F(Extraction, ConversionNeedsEveryByteOfTheFiles) {
       {"last member missing", {500000, 700000}, 0, 1, -1, "movie.pdi02: No such file or directory\n"},
       {"last member missing, volume past the files", {500000, 700000}, 40, 1, -1,
        "movie.pdi02: No such file or directory\n"},
-      {"continuation member shorter than its split sector", {500000, 700000}, 0, 0, 10,
-       "reading partial extent, second part: unexpected end of file\n"},
+      // The members joined are the set: one cut short ends it early.
+      {"continuation member cut inside its first sector", {500000, 700000}, 0, 0, 10,
+       "movie.pdi03: No such file or directory\n"},
       {"only sectors past the last file missing", {files_bytes + 3000}, 40, 1, -1, ""},
       {"volume past the set", {500000}, 40, 0, -1, ""},
   };
@@ -203,8 +204,9 @@ TEST_F(Extraction, ConversionNeedsEveryByteOfTheFiles) {
       std::vector<std::string> args = {"-i", "out", "movie"};
       if (remove) args.insert(args.begin(), "-r");
       RunResult r = run(args);
-      std::string progress = "writing out.iso (" + std::to_string(conversion.sectors) + " extents) (movie.pdi01)";
-      if (c.said.empty()) progress = expect_runs(set, runs).progress;
+      Expected expected = expect_runs(set, runs);
+      EXPECT_EQ(expected.past_the_set, !c.said.empty());
+      const std::string progress = expected.progress;
       EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + conversion.warning() +
                            (remove ? "cowardly clearing delete source flag\n" : "") + progress + c.said +
                            (c.said.empty() ? "" : kPrompt));
@@ -307,17 +309,68 @@ TEST_F(Extraction, SelectionWarningKeepsEveryMember) {
   expect_members(set, 0, false);
 }
 
-TEST_F(Extraction, MissingContinuationMemberIsNamed) {
-  MadeSet set = make_set(dvd_plan(), dir.path, "movie.pdi", {500000, 700000});
-  ASSERT_EQ(unlink((dir / "movie.pdi02").c_str()), 0);
-  RunResult r = run({"-r", "movie"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("movie.pdi02: No such file or directory\n" + std::string(kPrompt)), std::string::npos) << r.err;
-  // Member 0 was left behind and deleted. Member 1 ends inside a sector
-  // whose rest was in the missing member: it holds bytes that no output has,
-  // so it stays.
-  EXPECT_FALSE(exists(dir / "movie.pdi"));
-  EXPECT_TRUE(exists(dir / "movie.pdi01"));
+// A set whose members present lack bytes of the chosen files: the members
+// are measured before the first is left, every one is kept, what can be is
+// written, and the run ends at the missing member. A set that lacks only
+// members the choice does not need deletes those it reaches.
+TEST_F(Extraction, MissingMemberKeepsEveryMemberWhenTheChoiceNeedsIt) {
+  // Ten sectors past the files end the image.
+  pdi_maker::ImagePlan plan = dvd_plan();
+  plan.image_sectors = pdi_maker::build_image(plan).sector_count + 10;
+  const pdi_maker::Image image = pdi_maker::build_image(plan);
+  const std::vector<pdi_maker::PlacedFile> files = table_files(image);
+  const pdi_maker::PlacedFile& last = files.back();
+  const uint64_t last_end = kSetHeaderSize + uint64_t{last.first_sector} * kSectorSize + last.size;
+  struct Case {
+    const char* what;
+    std::vector<uint64_t> cuts;
+    size_t missing;                 // the member taken away; the ones after it stay
+    std::vector<std::string> words;  // file words, or none for every file
+    bool needed;                     // the choice needs bytes of the missing member
+  };
+  const Case cases[] = {
+      {"-x, every file, a middle member missing", {500000, 700000, 600000}, 2, {}, true},
+      {"-r, every file, the last member missing", {500000, 700000}, 2, {}, true},
+      {"-r, the last file only, its member missing", {500000, 700000}, 2, {last.identifier}, true},
+      {"-r, the first file only", {500000, 700000}, 2, {files.front().identifier}, false},
+      // The last member holds only sectors past the last file's bytes.
+      {"-x, a last member no file needs", {last_end + 3}, 1, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    MadeSet set = make_set(image, dir.path, "movie.pdi", c.cuts);
+    ASSERT_EQ(unlink((dir / member_name(set, c.missing)).c_str()), 0);
+    MadeSet present = set;
+    present.member_sizes.resize(c.missing);
+
+    const bool x = std::string(c.what).compare(0, 2, "-x") == 0;
+    const std::string folder = x ? std::string("movie") + sep + "VIDEO_TS" : "";
+    std::vector<FileRun> runs;
+    for (const pdi_maker::PlacedFile& f : files) {
+      bool chosen = c.words.empty() || std::find(c.words.begin(), c.words.end(), f.identifier) != c.words.end();
+      if (chosen) runs.push_back({join(folder, written_name(f.identifier)), f.first_sector, f.size});
+    }
+    Expected e = expect_runs(present, runs);
+    ASSERT_EQ(e.past_the_set, c.needed);
+    std::vector<std::string> args = {x ? "-x" : "-r", "movie"};
+    args.insert(args.end(), c.words.begin(), c.words.end());
+    RunResult r = run(args);
+    const std::string missing = member_name(set, c.missing) + ": No such file or directory\n" + kPrompt;
+    EXPECT_EQ(r.err, echo_and_banner(r.word0, args) + (e.past_the_set ? "cowardly clearing delete source flag\n" : "") +
+                         e.progress + (e.past_the_set ? missing : ""));
+    EXPECT_EQ(r.status, e.past_the_set ? 1 : 0);
+    // Every file whose line the run ended holds its bytes.
+    std::vector<FileRun> whole(runs.begin(), runs.begin() + std::count(e.progress.begin(), e.progress.end(), '\n'));
+    expect_outputs(present, whole);
+    for (size_t k = 0; k < set.member_sizes.size(); ++k) {
+      if (k == c.missing) continue;
+      bool gone = !e.past_the_set && k <= e.last_member;
+      EXPECT_EQ(exists(dir / member_name(set, k)), !gone) << member_name(set, k);
+    }
+    std::swap(dir.path, fresh.path);
+  }
 }
 
 TEST_F(Extraction, ExistingOutputIsOverwrittenToItsExactLength) {

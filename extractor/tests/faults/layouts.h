@@ -83,6 +83,28 @@ inline LossReport losses(const MadeSet& set, const std::vector<FileRun>& runs,
                             selected(runs), removed_by_test);
 }
 
+// The members on disk joined: the stream a set holds, header and all.
+inline std::string joined_members(const MadeSet& set) {
+  std::string stream;
+  for (size_t k = 0; k < set.member_sizes.size(); ++k) {
+    std::string bytes;
+    EXPECT_TRUE(read_whole_file(set.folder + "/" + member_name(set, k), &bytes)) << member_name(set, k);
+    stream += bytes;
+  }
+  return stream;
+}
+
+// losses against a stream read before the run (the members joined), where
+// the members no longer hold the maker's image.
+inline LossReport losses_in(const MadeSet& set, const std::string& stream, const std::vector<FileRun>& runs) {
+  return check_nothing_lost(set.folder, set.set_name, set.member_sizes,
+                            [&stream](uint64_t pos, uint8_t* out, size_t count) {
+                              for (size_t i = 0; i < count; ++i)
+                                out[i] = pos + i < stream.size() ? static_cast<uint8_t>(stream[pos + i]) : 0;
+                            },
+                            selected(runs));
+}
+
 // Which members are still there.
 inline std::vector<bool> members_left(const MadeSet& set) {
   std::vector<bool> left;

@@ -1,7 +1,7 @@
-// Broken continuation members: missing, shorter than the rest of the split
-// sector they should finish, a directory in their place, unreadable for the
-// user, cut short while the program reads them, and reads that fail. Each
-// run ends with the exact context, status 1, and nothing lost.
+// Broken continuation members: missing, cut inside the sector they begin
+// with, a directory in their place, unreadable for the user, cut short while
+// the program reads them, and reads that fail. Each run ends with the exact
+// context, status 1, and nothing lost.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -39,25 +39,26 @@ class MemberFaults : public ::testing::Test {
 const char kAS[] = "writing out/A.DAT (50 extents) \nwriting out/S.DAT (20 extents) ";
 
 TEST_F(MemberFaults, MissingMember) {
-  // Member 1 ends on a sector boundary: it is deleted when it is left, before
-  // the missing member is opened; everything it held is in out/B.DAT.
+  // The files need bytes of the missing member: the run measures the
+  // members before it leaves any, keeps them all, writes what it can and
+  // ends at the missing one.
   MadeSet set = split_layout(dir.path);
   ASSERT_EQ(unlink((dir / "set.pdi02").c_str()), 0);
   RunResult r = run_quarnex(dir.path, {"-r", "-d", "out", "set"});
   check("missing member, -r, the member before ends on a sector boundary", set, r,
-        std::string(kAS) + "(set.pdi01)\nwriting out/B.DAT (200 extents) set.pdi02: No such file or directory\n",
-        {false, false, false}, {}, {2});
+        "cowardly clearing delete source flag\n" + std::string(kAS) +
+            "(set.pdi01)\nwriting out/B.DAT (200 extents) set.pdi02: No such file or directory\n",
+        {true, true, false}, {}, {2});
   expect_output(set, "out/B.DAT", 300, 100);
 
-  // Member 0 ends inside sector 250: it holds bytes that no output has yet,
-  // so it stays.
   ScratchDir other;
   ASSERT_EQ(mkdir((other / "out").c_str(), 0777), 0);
   MadeSet set2 = split_layout(other.path);
   ASSERT_EQ(unlink((other / "set.pdi01").c_str()), 0);
   r = run_quarnex(other.path, {"-r", "-d", "out", "set"});
   check("missing member, -r, the member before ends inside a sector", set2, r,
-        std::string(kAS) + "set.pdi01: No such file or directory\n", {true, false, true}, {}, {1});
+        "cowardly clearing delete source flag\n" + std::string(kAS) + "set.pdi01: No such file or directory\n",
+        {true, false, true}, {}, {1});
 
   ScratchDir third;
   ASSERT_EQ(mkdir((third / "out").c_str(), 0777), 0);
@@ -69,26 +70,33 @@ TEST_F(MemberFaults, MissingMember) {
         {true, true, false}, {}, {2});
 }
 
-TEST_F(MemberFaults, MemberShorterThanItsDataOffset) {
-  // Member 1 should start with the 1048 bytes that finish sector 250.
+// A continuation member cut inside the sector it begins with is a member
+// shorter than a sector: the members joined are the set, and that sector is
+// put together from the members after it, as every reader of the set does.
+// The set so joined ends 150 sectors early, inside B.DAT: every member stays.
+TEST_F(MemberFaults, MemberCutInsideItsFirstSector) {
+  // Member 1 held the 1048 bytes that finish sector 250, then sectors 251 to 399.
   for (off_t size : {off_t(0), off_t(1), off_t(500), off_t(1047)}) {
     ScratchDir fresh;
     ASSERT_EQ(mkdir((fresh / "out").c_str(), 0777), 0);
     MadeSet set = split_layout(fresh.path);
     ASSERT_EQ(truncate((fresh / "set.pdi01").c_str(), size), 0);
     set.member_sizes[1] = static_cast<uint64_t>(size);
+    const std::string stream = joined_members(set);
     RunResult r = run_quarnex(fresh.path, {"-r", "-d", "out", "set"});
-    std::string fault = "member 1 of " + std::to_string(size) + " bytes, 1048 needed, -r";
+    std::string fault = "member 1 cut to " + std::to_string(size) + " of the 1048 bytes of its first sector, -r";
     SCOPED_TRACE(fault);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err_after_echo, kBannerLines + std::string(kAS) +
-                                    "(set.pdi01)reading partial extent, second part: unexpected end of file\n" +
+    EXPECT_EQ(r.err_after_echo, kBannerLines + std::string("cowardly clearing delete source flag\n") + kAS +
+                                    "(set.pdi01)(set.pdi02)\nwriting out/B.DAT (200 extents) "
+                                    "set.pdi03: No such file or directory\n" +
                                     kPrompt);
     EXPECT_EQ(members_left(set), (std::vector<bool>{true, true, true}));
-    expect_output(set, "out/A.DAT", 100, 50);
-    expect_output(set, "out/S.DAT", 250, 0);
-    record_result("Broken continuation member", "member shorter than its data offset (0, 1, 500, 1047 of 1048 bytes)",
-                  1, message_of(r.err_after_echo), 0, r.status < 0, 0);
+    LossReport loss = losses_in(set, stream, runs_of(set, "out"));
+    EXPECT_EQ(loss.lost, 0) << loss.detail;
+    EXPECT_EQ(loss.wrong, 0) << loss.detail;
+    record_result("Broken continuation member", "member cut inside its first sector (0, 1, 500, 1047 of 1048 bytes)",
+                  1, message_of(r.err_after_echo), loss.lost, r.status < 0, 0);
   }
 }
 
@@ -103,8 +111,9 @@ TEST_F(MemberFaults, ConversionOfASetLackingFileBytes) {
   };
   const Case cases[] = {
       {"conversion, member 2 missing, -r", "set.pdi02", -1, "(set.pdi01)set.pdi02: No such file or directory\n"},
-      {"conversion, member 1 of 500 bytes, 1048 needed, -r", "set.pdi01", 500,
-       "(set.pdi01)reading partial extent, second part: unexpected end of file\n"},
+      // The members joined end 150 sectors early: the set lacks the last ones.
+      {"conversion, member 1 cut to 500 bytes inside its first sector, -r", "set.pdi01", 500,
+       "(set.pdi01)(set.pdi02)set.pdi03: No such file or directory\n"},
   };
   for (const Case& c : cases) {
     ScratchDir fresh;
@@ -120,13 +129,15 @@ TEST_F(MemberFaults, ConversionOfASetLackingFileBytes) {
       set.member_sizes[1] = static_cast<uint64_t>(c.cut_to);
     }
     const int64_t sectors = expect_conversion(set).sectors;
+    const std::string stream = c.cut_to < 0 ? "" : joined_members(set);
     RunResult r = run_quarnex(dir.path, {"-r", "-i", "whole", "-d", "out", "set"});
     SCOPED_TRACE(c.fault);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err_after_echo, kBannerLines + std::string("cowardly clearing delete source flag\nwriting out/whole.iso (") +
                                     std::to_string(sectors) + " extents) " + c.said + kPrompt);
     EXPECT_EQ(members_left(set), (std::vector<bool>{true, true, c.cut_to >= 0}));
-    LossReport loss = losses(set, {{"out/whole.iso", 0, static_cast<uint64_t>(sectors) * kSectorSize}}, removed);
+    const std::vector<FileRun> runs = {{"out/whole.iso", 0, static_cast<uint64_t>(sectors) * kSectorSize}};
+    LossReport loss = c.cut_to < 0 ? losses(set, runs, removed) : losses_in(set, stream, runs);
     EXPECT_EQ(loss.lost, 0) << loss.detail;
     EXPECT_EQ(loss.wrong, 0) << loss.detail;
     record_result("Broken continuation member", c.fault, 1, message_of(r.err_after_echo), loss.lost, r.status < 0, 0);
@@ -164,7 +175,9 @@ TEST_F(MemberFaults, DirectoryInPlaceOfAMember) {
   std::string said = directory_member_message(dir / "set.pdi01");
   RunResult r = run_quarnex(dir.path, {"-r", "-d", "out", "set"});
   std::string tail = r.err_after_echo.find(refused) != std::string::npos ? refused : said;
-  check("a directory in place of member 1, -r", set, r, std::string(kAS) + tail + "\n", {true, true, true});
+  // The set reader stops at member 1 too: the set lacks the files' bytes.
+  check("a directory in place of member 1, -r", set, r,
+        "cowardly clearing delete source flag\n" + std::string(kAS) + tail + "\n", {true, true, true});
 }
 
 TEST_F(MemberFaults, MemberTheUserCannotRead) {
@@ -175,7 +188,8 @@ TEST_F(MemberFaults, MemberTheUserCannotRead) {
   MadeSet set = split_layout(dir.path);
   ASSERT_EQ(chmod((dir / "set.pdi01").c_str(), 0), 0);
   RunResult r = run_quarnex_with(dir.path, {"-r", "-d", "out", "set"}, as_user);
-  check("member 1 not readable by the user, -r", set, r, std::string(kAS) + "set.pdi01: Permission denied\n",
+  check("member 1 not readable by the user, -r", set, r,
+        "cowardly clearing delete source flag\n" + std::string(kAS) + "set.pdi01: Permission denied\n",
         {true, true, true});
 }
 

@@ -100,7 +100,10 @@ Expected expect_runs(const MadeSet& set, const std::vector<FileRun>& runs) {
       size_t j = at;
       while (j < members.count() && members.end[j] <= pos) ++j;
       if (j == members.count() || members.begin[j] > pos) {
-        e.past_the_set = true;  // beyond the set, or behind the chain
+        // Beyond the set (every member is opened on the way to the one
+        // missing), or behind the chain.
+        if (j == members.count()) reach(j - 1);
+        e.past_the_set = true;
         break;
       }
       reach(j);
@@ -156,17 +159,10 @@ Conversion expect_conversion(const MadeSet& set) {
     if (!last || f.first_sector >= last->first_sector) last = &f;
   Conversion c;
   const int64_t files_end = last ? last->first_sector + extents_shown(last->size) : 0;
-  // The whole sectors up to the set's end, or up to a sector that a member
-  // beginning inside it cannot finish (it would lie in three members).
+  // The whole sectors of the members joined: a sector is put together from
+  // as many members as hold its bytes.
   uint64_t stream = 0;
-  for (uint64_t s : set.member_sizes) {
-    uint64_t into = stream > kSetHeaderSize ? (stream - kSetHeaderSize) % kSectorSize : 0;
-    if (into != 0 && s < kSectorSize - into) {
-      stream -= into;
-      break;
-    }
-    stream += s;
-  }
+  for (uint64_t s : set.member_sizes) stream += s;
   c.held = stream < kSetHeaderSize ? 0 : static_cast<int64_t>((stream - kSetHeaderSize) / kSectorSize);
   c.wanted = c.sectors = files_end;
   const uint64_t pvd = uint64_t{pdiset::kVolumeDescriptorSector} * kSectorSize;
