@@ -17,6 +17,7 @@ struct RuleCase {
   NameRules rules;
   std::vector<std::pair<KeepReason, std::string>> findings;  // reason and file concerned
   bool cut_short = false;
+  std::optional<int64_t> image_bytes = std::nullopt;  // what the members present hold
 };
 
 TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
@@ -64,9 +65,22 @@ TEST(DecideMemberDeletion, ListsEveryReasonInOrder) {
        {{KeepReason::kOverlap, "B;1"}, {KeepReason::kSectionGoesBack, "BIG;1"}}},
       {"a conversion of a set cut short", {{"out.iso", 0, 500, true}}, 0, NameRules::kPosix,
        {{KeepReason::kSetCutShort, ""}}, true},
+      // Files against the image bytes the members present hold.
+      {"a file's last byte past the set", {{"A;1", 100, 2, true, {}, 4000}}, 0, NameRules::kPosix,
+       {{KeepReason::kBytesMissing, "A;1"}}, false, 100 * 2048 + 3999},
+      {"a file's last byte the set's last", {{"A;1", 100, 2, true, {}, 4000}}, 0, NameRules::kPosix, {}, false,
+       100 * 2048 + 4000},
+      {"a file known by its sectors only", {{"A;1", 100, 2, true}}, 0, NameRules::kPosix,
+       {{KeepReason::kBytesMissing, "A;1"}}, false, 100 * 2048 + 4095},
+      {"an empty file past the set needs nothing", {{"A;1", 10, 1, true, {}, 5}, {"E;1", 500, 0, true, {}, 0}}, 0,
+       NameRules::kPosix, {}, false, 11 * 2048},
+      {"an unselected file past the set", {{"A;1", 10, 1, true, {}, 5}, {"B;1", 500, 1, false, {}, 5}}, 0,
+       NameRules::kPosix, {}, false, 11 * 2048},
+      {"a later section past the set", {{"BIG;1", 100, 1, true, {{300, 1, 10}}, 2048}}, 0, NameRules::kPosix,
+       {{KeepReason::kBytesMissing, "BIG;1"}}, false, 200 * 2048},
   };
   for (const RuleCase& c : cases) {
-    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, pdiset::SetHolding{std::nullopt, c.cut_short});
+    pdiset::MemberDecision decision = pdiset::decide_member_deletion(c.files, c.warnings, c.rules, pdiset::SetHolding{c.image_bytes, c.cut_short});
     std::vector<std::pair<KeepReason, std::string>> findings;
     for (const pdiset::KeepFinding& f : decision.findings) findings.push_back({f.reason, f.name});
     EXPECT_EQ(findings, c.findings) << c.what;

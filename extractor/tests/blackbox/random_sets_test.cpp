@@ -57,7 +57,7 @@ struct Round {
   Place place = Place::kSector69;
   bool conversion = false;
   bool remove = false;
-  int drop_members = 0;           // trailing members taken away (conversions only)
+  int drop_members = 0;           // trailing members taken away
   std::vector<uint64_t> cuts;     // member sizes but the last
   std::string summary;            // for failure messages
 };
@@ -171,17 +171,38 @@ std::vector<uint64_t> random_cuts(Rng& rng, const pdi_maker::Image& image) {
     }
     if (cut > kSetHeaderSize && cut < total) at.insert(cut);
   }
+  // Now and then a member of 1,000 bytes inside one sector (the sector then
+  // lies in three members or more) and an empty member.
+  std::multiset<uint64_t> cuts(at.begin(), at.end());
+  if (rng() % 3 == 0) {
+    uint64_t sector_start = kSetHeaderSize + (rng() % image.sector_count) * kSectorSize;
+    uint64_t c = sector_start + 1 + rng() % (kSectorSize - 1000 - 1);
+    if (c + 1000 < total) cuts.insert({c, c + 1000});
+  }
+  if (!cuts.empty() && rng() % 3 == 0) {
+    auto c = cuts.begin();
+    std::advance(c, rng() % cuts.size());
+    cuts.insert(*c);
+  }
   std::vector<uint64_t> sizes;
   uint64_t previous = 0;
-  for (uint64_t c : at) {
-    // A member that ends before the sector it begins inside does (a sector
-    // over three members) is left to Extraction.ASectorOverThreeMembers.
-    uint64_t into = (previous - kSetHeaderSize) % kSectorSize;
-    if (previous > 0 && into != 0 && c < previous + (kSectorSize - into)) continue;
+  for (uint64_t c : cuts) {
     sizes.push_back(c - previous);
     previous = c;
   }
   return sizes;
+}
+
+// Whether the members hold a member shorter than a sector that a sector
+// lies across, and an empty member.
+void odd_members(const std::vector<uint64_t>& sizes, bool* short_member, bool* empty_member) {
+  uint64_t at = 0;
+  for (size_t k = 0; k < sizes.size(); ++k) {
+    uint64_t into = at > kSetHeaderSize ? (at - kSetHeaderSize) % kSectorSize : 0;
+    if (k > 0 && sizes[k] == 0) *empty_member = true;
+    if (k > 0 && sizes[k] > 0 && into != 0 && into + sizes[k] < kSectorSize) *short_member = true;
+    at += sizes[k];
+  }
 }
 
 std::string describe(const Round& r, const pdi_maker::Image& image) {
@@ -230,7 +251,8 @@ TEST_F(RandomSets, ComeOutByteExact) {
   int rounds = rounds_env ? atoi(rounds_env) : 150;
   const char sep = program_separator();
   Rng rng(20261207);
-  int cut_short = 0, over69 = 0, big = 0, end_in_first_part = 0, end_split = 0;
+  int cut_short = 0, over69 = 0, big = 0, end_in_first_part = 0, end_split = 0, lacking = 0;
+  bool short_member = false, empty_member = false;
   for (int round = 0; round < rounds; ++round) {
     ScratchDir fresh;
     std::swap(dir.path, fresh.path);
@@ -258,14 +280,16 @@ TEST_F(RandomSets, ComeOutByteExact) {
       image = pdi_maker::build_image(r.plan);
     }
     r.cuts = random_cuts(rng, image);
-    if (r.conversion && r.plan.with_volume_descriptor && !r.cuts.empty() && rng() % 3 == 0) {
-      // Trailing members go, as long as the directory and the sectors of
-      // the file that starts last stay in the set (the runs that lack them
-      // are Conversion.*).
+    odd_members(r.cuts, &short_member, &empty_member);
+    // Trailing members go, as long as the directory stays in the set; in a
+    // conversion the sectors of the file that starts last stay too (the
+    // runs that lack them are Conversion.*), an extraction may lack them.
+    if (((r.conversion && r.plan.with_volume_descriptor) || (!r.conversion && rng() % 2 == 0)) &&
+        !r.cuts.empty() && rng() % 3 == 0) {
       uint64_t needed_end =
           kSetHeaderSize + (uint64_t{image.directory_sector} + image.directory_sectors) * kSectorSize;
       const std::vector<pdi_maker::PlacedFile> files = table_files(image);
-      if (!files.empty())
+      if (r.conversion && !files.empty())
         needed_end = std::max<uint64_t>(
             needed_end, kSetHeaderSize + (files.back().first_sector + static_cast<uint64_t>(extents_shown(files.back().size))) * kSectorSize);
       uint64_t kept = 0;  // what stays when the last member goes
@@ -310,6 +334,14 @@ TEST_F(RandomSets, ComeOutByteExact) {
     }
     if (r.remove) args.insert(args.begin(), "-r");
     Expected e = expect_runs(set, runs);
+    if (!r.conversion && e.past_the_set) {
+      // The files need bytes of a member taken away: every member stays,
+      // and the run ends where it needs the first of them.
+      kept = true;
+      ++lacking;
+      if (r.remove) warning += "cowardly clearing delete source flag\n";
+      failure = member_name(set, set.member_sizes.size()) + ": No such file or directory\n\n\aHit <RETURN> to continue\n";
+    }
     ASSERT_EQ(e.past_the_set, !failure.empty()) << "the round needs bytes the set does not hold";
     over69 += image.directory_sector != 69 && image_sectors(image, 69, 1) != std::string(kSectorSize, '\0');
     big += image.directory_sectors > 10;
@@ -325,6 +357,9 @@ TEST_F(RandomSets, ComeOutByteExact) {
     EXPECT_EQ(result.out, expected_listing(set.image));
     EXPECT_EQ(result.err, echo_and_banner(result.word0, args) + warning + e.progress + failure);
     if (failure.empty()) expect_outputs(set, runs);
+    else if (!r.conversion)  // the files before the one that needs a missing byte
+      expect_outputs(set, std::vector<FileRun>(runs.begin(), runs.begin() + std::count(e.progress.begin(),
+                                                                                       e.progress.end(), '\n')));
     for (size_t k = 0; k < set.member_sizes.size(); ++k) {
       bool gone = r.remove && !kept && k <= e.last_member;
       EXPECT_EQ(exists(dir / member_name(set, k)), !gone) << member_name(set, k);
@@ -339,6 +374,9 @@ TEST_F(RandomSets, ComeOutByteExact) {
     EXPECT_GT(big, 0);
     EXPECT_GT(end_in_first_part, 0);
     EXPECT_GT(end_split, 0);
+    EXPECT_GT(lacking, 0);
+    EXPECT_TRUE(short_member);
+    EXPECT_TRUE(empty_member);
   }
 }
 
