@@ -1,11 +1,14 @@
 #include "directory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "iso9660_fields.h"
+#include "iso_records.h"
 #include "layout.h"
 #include "names.h"
+#include "volume_descriptors.h"
 
 namespace pdiset {
 
@@ -25,24 +28,6 @@ struct Bytes {
 
 int64_t round_up_to_sector(int64_t p) { return (p + kSectorSize - 1) / kSectorSize * kSectorSize; }
 
-DirectoryRecord record_at(const Bytes& d, int64_t p) {
-  DirectoryRecord r;
-  unsigned name_length = d.at(p + kIdentifierLength);
-  for (unsigned i = 0; i < name_length; ++i) r.name.push_back(static_cast<char>(d.at(p + kIdentifier + i)));
-  r.first_sector = d.u32(p + kExtent);
-  r.data_length = d.u32(p + kDataLength);
-  const int64_t date = p + kRecordingDate;
-  r.year = 1900 + static_cast<int>(d.at(date));
-  r.month = d.at(date + 1);
-  r.day = d.at(date + 2);
-  r.hour = d.at(date + 3);
-  r.minute = d.at(date + 4);
-  r.second = d.at(date + 5);
-  r.gmt_offset = static_cast<signed char>(d.at(p + kGmtOffset));
-  r.flags = d.at(p + kFileFlags);
-  return r;
-}
-
 // A directory's bytes read from the image: its data length rounded up to
 // whole sectors (at least one), no more than the limit.
 struct ReadDirectory {
@@ -60,10 +45,6 @@ std::optional<Failure> read_extent(const ImageSource& image, uint32_t sector, ui
   return std::nullopt;
 }
 
-bool is_primary_volume_descriptor(const Bytes& d) {
-  return d.at(kDescriptorType) == 1 && memcmp(d.bytes + kStandardIdentifier, "CD001", 5) == 0;
-}
-
 }  // namespace
 
 bool is_listed_file(const DirectoryRecord& record) {
@@ -71,17 +52,10 @@ bool is_listed_file(const DirectoryRecord& record) {
 }
 
 std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t size, int64_t end) {
-  Bytes d{bytes, std::max<int64_t>(0, size)};
+  bool more = false;
   std::vector<DirectoryRecord> records;
-  int64_t p = 0;
-  while (p < end && d.at(p) != 0) {
-    unsigned length = d.at(p);
-    // A record whose identifier runs past its own length is not a record.
-    if (kRecordFixedPart + d.at(p + kIdentifierLength) <= length)
-      records.push_back(record_at(d, p));
-    p += length;
-    if (d.at(p) == 0) p = round_up_to_sector(p);
-  }
+  for (IsoRecord& r : walk_iso_records(bytes, size, SIZE_MAX, &more, ListingWalk{end}))
+    records.push_back(std::move(r.record));
   return records;
 }
 
@@ -101,19 +75,15 @@ int64_t sector69_walk_end(const unsigned char* bytes, int64_t size) {
 }
 
 std::optional<uint32_t> volume_sectors(const ImageSource& image) {
-  unsigned char sector[kSectorSize] = {};
-  ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
-  Bytes d{sector, read.bytes};
-  if (read.failure || !is_primary_volume_descriptor(d)) return std::nullopt;
-  return d.u32(kVolumeSpaceSize);
+  VolumeDescriptors descriptors;
+  if (read_volume_descriptors(image, &descriptors) || !descriptors.have_primary) return std::nullopt;
+  return Bytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
 }
 
 namespace {
 
-std::string volume_identifier(const ImageSource& image) {
-  unsigned char sector[kSectorSize] = {};
-  image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
-  std::string name(reinterpret_cast<const char*>(sector + kVolumeIdentifier), kVolumeIdentifierSize);
+std::string volume_identifier(const unsigned char* pvd) {
+  std::string name(reinterpret_cast<const char*>(pvd + kVolumeIdentifier), kVolumeIdentifierSize);
   size_t end = name.find_last_not_of(' ');
   name.resize(end == std::string::npos ? 0 : end + 1);
   return name.find('\0') == std::string::npos ? name : name.substr(0, name.find('\0'));
@@ -124,11 +94,10 @@ std::string volume_identifier(const ImageSource& image) {
 std::optional<Failure> read_root(const ImageSource& image, uint32_t* root_sector,
                                  std::vector<DirectoryRecord>* records, bool* readable) {
   *readable = false;
-  unsigned char sector[kSectorSize] = {};
-  ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector} * kSectorSize, sector, kSectorSize);
-  if (read.failure) return read.failure;
-  Bytes pvd{sector, read.bytes};
-  if (!is_primary_volume_descriptor(pvd)) return std::nullopt;
+  VolumeDescriptors descriptors;
+  if (std::optional<Failure> failure = read_volume_descriptors(image, &descriptors)) return failure;
+  if (!descriptors.have_primary) return std::nullopt;
+  Bytes pvd{descriptors.primary, kSectorSize};
   *root_sector = pvd.u32(kRootRecord + kExtent);
   ReadDirectory root;
   if (std::optional<Failure> failure = read_extent(image, *root_sector, pvd.u32(kRootRecord + kDataLength), &root))
@@ -171,9 +140,10 @@ std::optional<Failure> find_through_volume_descriptor(const ImageSource& image, 
 
 VolumeFacts read_volume_facts(const ImageSource& image) {
   VolumeFacts facts;
-  facts.volume_sectors = volume_sectors(image);
-  if (!facts.volume_sectors) return facts;
-  facts.volume_name = volume_identifier(image);
+  VolumeDescriptors descriptors;
+  if (read_volume_descriptors(image, &descriptors) || !descriptors.have_primary) return facts;
+  facts.volume_sectors = Bytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
+  facts.volume_name = volume_identifier(descriptors.primary);
   uint32_t root_sector = 0;
   std::vector<DirectoryRecord> records;
   bool readable = false;

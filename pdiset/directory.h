@@ -25,10 +25,11 @@ struct DirectoryRecord {
 // not 0 (this leaves out ".", "..", subdirectories and hidden files).
 bool is_listed_file(const DirectoryRecord& record);
 
-// Walks the records in bytes[0 .. size) up to byte end (bytes past size
-// count as zero): a record length of 0 moves to the next sector start, a
-// sector start holding 0 ends the walk. Records whose identifier runs past
-// their own length are left out. Returns every record in directory order.
+// quarnex's listing walk (walk_iso_records with its ListingWalk rules): the
+// records in bytes[0 .. size) up to byte end (bytes past size count as
+// zero); a record length of 0 moves to the next sector start, a sector
+// start holding 0 ends the walk. Records whose identifier runs past their
+// own length are left out. Returns every record in directory order.
 std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t size, int64_t end);
 
 // Where a walk of a directory read at image sector 69 ends: the end of its
@@ -41,7 +42,7 @@ bool starts_with_own_record(const unsigned char* bytes, int64_t size);
 
 enum class DirectorySource {
   kSector69,          // a directory starting with its "." record at sector 69
-  kVolumeDescriptor,  // VIDEO_TS in the root, or the root, from sector 16
+  kVolumeDescriptor,  // VIDEO_TS in the root, or the root, from the primary volume descriptor
   kNotFound,          // neither: sector 69 walked all the same
 };
 
@@ -58,12 +59,13 @@ struct FoundDirectory {
 const int64_t kMaxDirectoryBytes = 16 * 1024 * 1024;
 
 // Finds and walks the directory of interest: sector 69 when it begins with
-// the directory's own record; else, when sector 16 is a primary volume
-// descriptor, the root's VIDEO_TS subdirectory or the root; else sector 69
+// the directory's own record; else, when the volume descriptors hold a
+// primary one (volume_descriptors.h), the root's VIDEO_TS subdirectory or
+// the root; else sector 69
 // anyway (source kNotFound). Only a failed read is a failure.
 std::optional<Failure> find_directory(const ImageSource& image, FoundDirectory* found);
 
-// The primary volume descriptor's volume size, when sector 16 holds one.
+// The primary volume descriptor's volume size, when there is one.
 std::optional<uint32_t> volume_sectors(const ImageSource& image);
 
 // What the primary volume descriptor tells beyond the directory; read only

@@ -10,14 +10,6 @@ namespace pdiset {
 
 using namespace iso9660;
 
-namespace {
-
-uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
-
 int64_t record_date_seconds(const unsigned char* d) {
   return civil_seconds(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]) * 900);
 }
@@ -37,49 +29,81 @@ int64_t long_date_seconds(const unsigned char* d) {
   return civil_seconds(v[0], v[1], v[2], v[3], v[4], v[5], static_cast<signed char>(d[16]) * 900);
 }
 
+namespace {
+
+// Bytes as read, followed by as many zero bytes as a listing walk looks at.
+struct PaddedBytes {
+  const unsigned char* bytes;
+  int64_t size;
+  unsigned at(int64_t p) const { return p >= 0 && p < size ? bytes[p] : 0; }
+  uint32_t u32(int64_t p) const {
+    return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | static_cast<uint32_t>(at(p + 3)) << 24;
+  }
+};
+
+// The record of length bytes at p; fields past the bytes read count as zero.
+IsoRecord record_at(const PaddedBytes& d, int64_t p, unsigned length) {
+  IsoRecord record;
+  const unsigned name_length = d.at(p + kIdentifierLength);
+  unsigned char date[7];
+  for (int i = 0; i < 7; ++i) date[i] = static_cast<unsigned char>(d.at(p + kRecordingDate + i));
+  record.ear_sectors = d.at(p + kEarLength);
+  record.record.first_sector = d.u32(p + kExtent);
+  record.record.data_length = d.u32(p + kDataLength);
+  record.record.year = 1900 + date[0];
+  record.record.month = date[1];
+  record.record.day = date[2];
+  record.record.hour = date[3];
+  record.record.minute = date[4];
+  record.record.second = date[5];
+  record.record.gmt_offset = static_cast<signed char>(date[6]);
+  record.record.flags = d.at(p + kFileFlags);
+  record.mtime = record_date_seconds(date);
+  const int64_t name_at = p + kIdentifier;
+  if (name_at + name_length <= d.size) {
+    record.record.name.assign(reinterpret_cast<const char*>(d.bytes + name_at), name_length);
+  } else {
+    for (unsigned i = 0; i < name_length; ++i) record.record.name.push_back(static_cast<char>(d.at(name_at + i)));
+  }
+  // The identifier is padded to an even record offset.
+  const unsigned use_at = kIdentifier + name_length + (name_length % 2 == 0 ? 1 : 0);
+  if (use_at < length && p + length <= d.size)
+    record.system_use.assign(reinterpret_cast<const char*>(d.bytes + p + use_at), length - use_at);
+  return record;
+}
+
+int64_t next_sector(int64_t at) { return (at / kSectorSize + 1) * kSectorSize; }
+
+}  // namespace
+
 std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
-                                        bool* more) {
+                                        bool* more, std::optional<ListingWalk> listing) {
+  const PaddedBytes d{bytes, std::max<int64_t>(0, size)};
+  const int64_t end = listing ? listing->end : d.size;
   std::vector<IsoRecord> records;
   // Records are rarely shorter than 64 bytes; a guess, not a bound.
-  records.reserve(static_cast<size_t>(std::min<int64_t>(size / 64, int64_t(max_records))));
+  records.reserve(std::min(static_cast<size_t>(std::max<int64_t>(0, end) / 64), max_records));
   *more = false;
   int64_t p = 0;
-  auto next_sector = [](int64_t at) { return (at / kSectorSize + 1) * kSectorSize; };
-  while (p < size) {
-    unsigned length = bytes[p];
+  while (p < end) {
+    const unsigned length = d.at(p);
     if (length == 0) {
+      if (listing && p % kSectorSize == 0) break;  // the listing's end
       p = next_sector(p);
       continue;
     }
-    unsigned name_length = p + kIdentifier <= size ? bytes[p + kIdentifierLength] : 0;
-    if (length < kMinRecordLength || p + length > size || kRecordFixedPart + name_length > length) {
+    const bool names_fit = kRecordFixedPart + d.at(p + kIdentifierLength) <= length;
+    if (!listing && (length < kMinRecordLength || p + length > d.size || !names_fit)) {
       p = next_sector(p);
       continue;
     }
-    if (records.size() == max_records) {
-      *more = true;
-      break;
+    if (names_fit) {
+      if (records.size() == max_records) {
+        *more = true;
+        break;
+      }
+      records.push_back(record_at(d, p, length));
     }
-    const unsigned char* r = bytes + p;
-    IsoRecord record;
-    const unsigned char* date = r + kRecordingDate;
-    record.ear_sectors = r[kEarLength];
-    record.record.first_sector = le32(r + kExtent);
-    record.record.data_length = le32(r + kDataLength);
-    record.record.year = 1900 + date[0];
-    record.record.month = date[1];
-    record.record.day = date[2];
-    record.record.hour = date[3];
-    record.record.minute = date[4];
-    record.record.second = date[5];
-    record.record.gmt_offset = static_cast<signed char>(r[kGmtOffset]);
-    record.record.flags = r[kFileFlags];
-    record.record.name.assign(reinterpret_cast<const char*>(r + kIdentifier), name_length);
-    record.mtime = record_date_seconds(date);
-    // The identifier is padded to an even record offset.
-    unsigned use_at = kIdentifier + name_length + (name_length % 2 == 0 ? 1 : 0);
-    if (use_at < length) record.system_use.assign(reinterpret_cast<const char*>(r + use_at), length - use_at);
-    records.push_back(std::move(record));
     p += length;
   }
   return records;

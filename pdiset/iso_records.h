@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,22 @@ struct IsoRecord {
   int64_t data_sector() const { return int64_t{record.first_sector} + ear_sectors; }
 };
 
-// Walks a folder's bytes [0, size): a record length byte of 0 moves to the
-// next sector; a record shorter than 34 bytes, running past the bytes, or
-// whose identifier runs past its own length ends that sector's walk. At most
-// max_records records are returned; *more is set when there were more.
+// quarnex's listing of one directory keeps rules of its own, as it has
+// always listed: it walks [0, end), bytes at and past size counting as zero;
+// a sector start holding 0 ends the walk; a record too short for its fields
+// or its identifier is stepped over by its length, and the walk goes on.
+struct ListingWalk {
+  int64_t end = 0;
+};
+
+// The one walk of ISO 9660 directory records. Walks a folder's bytes
+// [0, size): a record length byte of 0 moves to the next sector; a record
+// shorter than 34 bytes, running past the bytes, or whose identifier runs
+// past its own length ends that sector's walk (with listing, the listing's
+// rules above instead). At most max_records records are returned; *more is
+// set when there were more.
 std::vector<IsoRecord> walk_iso_records(const unsigned char* bytes, int64_t size, size_t max_records,
-                                        bool* more);
+                                        bool* more, std::optional<ListingWalk> listing = std::nullopt);
 
 // Seconds since 1970 UTC of a 7-byte record date (years since 1900, month,
 // day, hour, minute, second, offset from UTC in 15-minute steps); 0 for a

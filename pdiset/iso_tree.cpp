@@ -14,6 +14,7 @@
 #include "layout.h"
 #include "rock_ridge.h"
 #include "sections.h"
+#include "volume_descriptors.h"
 
 namespace pdiset {
 
@@ -193,40 +194,18 @@ class IsoTree : public DiscTree {
   DiscEntry root_;
 };
 
-bool is_descriptor(const unsigned char* d) { return memcmp(d + kStandardIdentifier, "CD001", 5) == 0; }
-
-bool is_joliet(const unsigned char* d) {
-  if (d[kDescriptorType] != kSupplementaryDescriptor) return false;
-  const unsigned char* escapes = d + kEscapeSequences;
-  for (int i = 0; i + 2 < kEscapeSequencesSize; ++i)
-    if (escapes[i] == '%' && escapes[i + 1] == '/' &&
-        (escapes[i + 2] == '@' || escapes[i + 2] == 'C' || escapes[i + 2] == 'E'))
-      return true;
-  return false;
-}
-
 }  // namespace
 
 int64_t iso_folder_length(const DiscEntry& folder) { return low_of(folder.node_length); }
 
 std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
   tree->reset();
-  unsigned char pvd[kSectorSize] = {}, joliet[kSectorSize] = {};
-  bool have_pvd = false, have_joliet = false;
-  for (int i = 0; i < kMaxVolumeDescriptors; ++i) {
-    unsigned char d[kSectorSize] = {};
-    ReadOutcome read = image.read(int64_t{kVolumeDescriptorSector + i} * kSectorSize, d, kSectorSize);
-    if (read.failure) return read.failure;
-    if (read.bytes < kSectorSize || !is_descriptor(d) || d[kDescriptorType] == kTerminatorDescriptor) break;
-    if (d[kDescriptorType] == kPrimaryDescriptor && !have_pvd) {
-      memcpy(pvd, d, kSectorSize);
-      have_pvd = true;
-    } else if (is_joliet(d) && !have_joliet) {
-      memcpy(joliet, d, kSectorSize);
-      have_joliet = true;
-    }
-  }
-  if (!have_pvd) return std::nullopt;
+  VolumeDescriptors descriptors;
+  if (std::optional<Failure> failure = read_volume_descriptors(image, &descriptors)) return failure;
+  if (!descriptors.have_primary) return std::nullopt;
+  const unsigned char* pvd = descriptors.primary;
+  const unsigned char* joliet = descriptors.joliet;
+  const bool have_joliet = descriptors.have_joliet;
   const int64_t volume_sectors = le32(pvd + kVolumeSpaceSize);
   const unsigned char* root = pvd + kRootRecord;
   uint32_t root_sector = le32(root + kExtent) + root[kEarLength];

@@ -30,12 +30,12 @@
 #include "disc_tree.h"
 #include "failure.h"
 #include "image_source.h"
+#include "volume_descriptors.h"  // kMaxVolumeDescriptors
 
 namespace pdiset {
 
 const int kMaxIsoDepth = 1024;
 const size_t kMaxFolderEntries = 250000;
-const int kMaxVolumeDescriptors = 64;
 
 // The byte length of a folder's records as the folder holding it records
 // them; 0 when the folder's own "." record is to tell (a relocated folder).
