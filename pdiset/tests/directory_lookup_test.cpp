@@ -24,13 +24,18 @@ struct Image {
     size_t room = bytes.size() - size_t{s} * kSectorSize;
     memcpy(sector(s), d.bytes.data(), std::min(d.bytes.size(), room));
   }
-  void descriptor(uint32_t root_sector, uint32_t root_length, uint32_t volume = 400) {
+  void descriptor(uint32_t root_sector, uint32_t root_length, uint32_t volume = 400, uint32_t at = 16) {
     pdi_maker::RecordPlan root;
     root.identifier = std::string(1, '\0');
     root.extent = root_sector;
     root.data_length = root_length;
     root.flags = pdiset::iso9660::kDirectoryFlag;
-    pdi_maker::put_volume_descriptor(sector(16), "MOVIE", volume, root);
+    pdi_maker::put_volume_descriptor(sector(at), "MOVIE", volume, root);
+  }
+  // Another volume descriptor of the given type (0: a boot record).
+  void other_descriptor(uint32_t at, unsigned char type) {
+    sector(at)[pdiset::iso9660::kDescriptorType] = type;
+    memcpy(sector(at) + pdiset::iso9660::kStandardIdentifier, "CD001", 5);
   }
   // A volume descriptor naming a root of one sector at 20, and that root.
   void root(const Dir& d) {
@@ -124,6 +129,20 @@ TEST(FindDirectory, ChoosesWhereTheDirectoryIs) {
          i->put(390, directory(390, 20, {{"C;1", 300}}));
        },
        DirectorySource::kVolumeDescriptor, 390, {"C;1"}},
+      {"the primary descriptor after a boot record",
+       [](Image* i) {
+         i->other_descriptor(16, 0);
+         i->descriptor(20, kSectorSize, 400, 17);
+         i->put(20, root_with("DATA", 30));
+       },
+       DirectorySource::kVolumeDescriptor, 20, {"README.TXT;1"}},
+      {"a primary descriptor past the terminator is none",
+       [](Image* i) {
+         i->other_descriptor(16, pdiset::iso9660::kTerminatorDescriptor);
+         i->descriptor(20, kSectorSize, 400, 17);
+         i->put(20, root_with("DATA", 30));
+       },
+       DirectorySource::kNotFound, 69, {}},
       {"neither: sector 69 walked all the same",
        [](Image* i) {
          Dir d(kSectorSize);
