@@ -5,7 +5,6 @@
 #include "pdiset/civil_time.h"
 #include "pdiset/layout.h"
 #include "pdiset/names.h"
-#include "pdiset/volume.h"
 
 namespace quarnex_mount {
 
