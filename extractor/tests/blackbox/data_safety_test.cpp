@@ -143,41 +143,50 @@ TEST_F(DataSafety, MembersAreDeletedOnlyBehindFlushedOutputs) {
   if (testing_windows_build()) GTEST_SKIP() << "traced natively";
   pdi_maker::ImagePlan plan;
   plan.files = pdi_maker::dvd_files(3, 600000);
-  MadeSet set = make_set(plan, dir.path, "movie.pdi", {300000, 700001, 500000});
-  ASSERT_EQ(system("command -v strace > /dev/null"), 0) << "strace must be installed";
-  std::string program = getenv("QUARNEX_PROGRAM");
-  // A build with AddressSanitizer: its leak check cannot run under ptrace
-  // and would end the traced run with status 1.
-  std::string command = "cd '" + dir.path + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" " +
-                        "strace -f -qq -o trace.txt -e trace=openat,open,write,copy_file_range,fsync,fdatasync,unlink,unlinkat '" +
-                        program + "' -x movie < /dev/null > /dev/null 2> err.txt";
-  if (system(command.c_str()) != 0) {
-    std::string err;
-    read_whole_file(dir / "err.txt", &err);
-    FAIL() << "the traced run failed: " << err;
-  }
-  std::ifstream trace(dir / "trace.txt");
-  std::regex open_out(R"re((?:openat|open)\(.*O_WRONLY.*\)\s+= (\d+))re");
-  std::regex wrote(R"re((?:write|copy_file_range)\((?:\d+, NULL, )?(\d+),.*\)\s+= [1-9])re");
-  std::regex copied(R"re(copy_file_range\(\d+, NULL, (\d+),.*\)\s+= [1-9])re");
-  std::regex flushed(R"re((?:fsync|fdatasync)\((\d+)\)\s+= 0)re");
-  std::regex deleted(R"re(unlink(?:at)?\(.*"([^"]*movie\.pdi[0-9]*)".*\)\s+= 0)re");
-  std::set<std::string> outputs, dirty;
-  int deletions = 0;
-  std::string line;
-  while (std::getline(trace, line)) {
-    std::smatch m;
-    if (std::regex_search(line, m, open_out)) outputs.insert(m[1]);
-    else if (std::regex_search(line, m, copied) && outputs.count(m[1])) dirty.insert(m[1]);
-    else if (std::regex_search(line, m, wrote) && outputs.count(m[1])) dirty.insert(m[1]);
-    else if (std::regex_search(line, m, flushed)) dirty.erase(m[1]);
-    else if (std::regex_search(line, m, deleted)) {
-      ++deletions;
-      EXPECT_TRUE(dirty.empty()) << "deleted " << m[1] << " before flushing its output";
+  // Cut inside sectors; then with a member of 1,000 bytes inside the sector
+  // member 0 ends in, and an empty member after it.
+  for (const std::vector<uint64_t>& cuts : std::vector<std::vector<uint64_t>>{{300000, 700001, 500000},
+                                                                           {300000, 1000, 0, 700001, 500000}}) {
+    SCOPED_TRACE(std::to_string(cuts.size() + 1) + " members");
+    ScratchDir fresh;
+    std::swap(dir.path, fresh.path);
+    MadeSet set = make_set(plan, dir.path, "movie.pdi", cuts);
+    ASSERT_EQ(system("command -v strace > /dev/null"), 0) << "strace must be installed";
+    std::string program = getenv("QUARNEX_PROGRAM");
+    // A build with AddressSanitizer: its leak check cannot run under ptrace
+    // and would end the traced run with status 1.
+    std::string command = "cd '" + dir.path + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" " +
+                          "strace -f -qq -o trace.txt -e trace=openat,open,write,copy_file_range,fsync,fdatasync,unlink,unlinkat '" +
+                          program + "' -x movie < /dev/null > /dev/null 2> err.txt";
+    if (system(command.c_str()) != 0) {
+      std::string err;
+      read_whole_file(dir / "err.txt", &err);
+      FAIL() << "the traced run failed: " << err;
     }
+    std::ifstream trace(dir / "trace.txt");
+    std::regex open_out(R"re((?:openat|open)\(.*O_WRONLY.*\)\s+= (\d+))re");
+    std::regex wrote(R"re((?:write|copy_file_range)\((?:\d+, NULL, )?(\d+),.*\)\s+= [1-9])re");
+    std::regex copied(R"re(copy_file_range\(\d+, NULL, (\d+),.*\)\s+= [1-9])re");
+    std::regex flushed(R"re((?:fsync|fdatasync)\((\d+)\)\s+= 0)re");
+    std::regex deleted(R"re(unlink(?:at)?\(.*"([^"]*movie\.pdi[0-9]*)".*\)\s+= 0)re");
+    std::set<std::string> outputs, dirty;
+    int deletions = 0;
+    std::string line;
+    while (std::getline(trace, line)) {
+      std::smatch m;
+      if (std::regex_search(line, m, open_out)) outputs.insert(m[1]);
+      else if (std::regex_search(line, m, copied) && outputs.count(m[1])) dirty.insert(m[1]);
+      else if (std::regex_search(line, m, wrote) && outputs.count(m[1])) dirty.insert(m[1]);
+      else if (std::regex_search(line, m, flushed)) dirty.erase(m[1]);
+      else if (std::regex_search(line, m, deleted)) {
+        ++deletions;
+        EXPECT_TRUE(dirty.empty()) << "deleted " << m[1] << " before flushing its output";
+      }
+    }
+    EXPECT_EQ(deletions, static_cast<int>(set.member_sizes.size()));
+    for (size_t k = 0; k < set.member_sizes.size(); ++k) EXPECT_FALSE(exists(dir / member_name(set, k)));
+    std::swap(dir.path, fresh.path);
   }
-  EXPECT_EQ(deletions, 4);
-  for (size_t k = 0; k < 4; ++k) EXPECT_FALSE(exists(dir / member_name(set, k)));
 }
 
 }  // namespace
