@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "byte_order.h"
 #include "civil_time.h"
 #include "iso9660_fields.h"
 #include "layout.h"
@@ -9,14 +10,6 @@
 namespace pdiset {
 
 using namespace iso9660;
-
-namespace {
-
-uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
 
 int64_t record_date_seconds(const unsigned char* d) {
   return civil_seconds(1900 + int64_t{d[0]}, d[1], d[2], d[3], d[4], d[5], static_cast<signed char>(d[6]) * 900);
