@@ -1,6 +1,7 @@
 #include "udf_tree.h"
 
 #include "folder_path.h"
+#include "udf_fields.h"
 #include "udf_names.h"
 #include "udf_volume.h"
 
@@ -64,26 +65,28 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
   const size_t size = records.size();
   const FolderPath path(*folder.folder);
   size_t held = 0;  // bytes the entries take
-  for (size_t at = 0; at + 38 <= size;) {
+  namespace fields = udf::file_identifier;
+  for (size_t at = 0; at + fields::kFixedPart <= size;) {
     const unsigned char* fid = bytes + at;
     udf::Tag tag;
-    if (!udf::read_tag(fid, 16, &tag) || tag.id != udf::kFileIdentifier) {
+    if (!udf::read_tag(fid, udf::tag::kSize, &tag) || tag.id != udf::kFileIdentifier) {
       bool blank = true;
-      for (int i = 0; i < 16; ++i) blank &= fid[i] == 0;
+      for (int i = 0; i < udf::tag::kSize; ++i) blank &= fid[i] == 0;
       if (blank) break;  // the records end before the folder's recorded length
       return udf::damaged("a record of the folder at " + where_text(self));
     }
-    const unsigned characteristics = fid[18], name_length = fid[19], use_length = le16(fid + 36);
-    const size_t length = 38 + size_t{use_length} + name_length;
+    const unsigned characteristics = fid[fields::kCharacteristics], name_length = fid[fields::kNameLength],
+                   use_length = le16(fid + fields::kUseLength);
+    const size_t length = fields::kFixedPart + size_t{use_length} + name_length;
     if (length > size - at) return udf::damaged("a record of the folder at " + where_text(self));
     at += (length + 3) & ~size_t{3};
-    const LongAd icb = udf::read_long_ad(fid + 20);
+    const LongAd icb = udf::read_long_ad(fid + fields::kIcb);
     // Deleted entries and the parent entry; a folder is where the entry
     // naming it says, whatever its parent entry names.
-    if (characteristics & (0x04 | 0x08)) continue;
+    if (characteristics & (fields::kDeleted | fields::kParent)) continue;
     DiscEntry child;
     if (name_length == 0 ||
-        !udf::compressed_unicode_to_utf8(fid + 38 + use_length, name_length, &child.name) ||
+        !udf::compressed_unicode_to_utf8(fid + fields::kFixedPart + use_length, name_length, &child.name) ||
         !volume_->names_partition(icb.address.partition))
       continue;
     BlockAddress child_where;
