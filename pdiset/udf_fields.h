@@ -80,6 +80,7 @@ constexpr int kLength = 1;
 constexpr int kType1Number = 4;      // 2 bytes: the partition's number
 constexpr int kType1Size = 6;
 constexpr int kIdentifier = 4;       // entity identifier: a flags byte, then 23 bytes
+constexpr int kType2VolumeSequence = 36;  // 2 bytes: the volume of the set that holds it
 constexpr int kType2Number = 38;     // 2 bytes
 constexpr int kType2Size = 64;
 constexpr int kPacketLength = 40;    // sparable: 2 bytes, blocks per packet
