@@ -14,25 +14,13 @@ constexpr int kLocation = 12;  // 4 bytes: where the writer put the descriptor
 constexpr int kSize = 16;
 }  // namespace tag
 
-// extent_ad (8 bytes): a run of sectors.
-namespace extent_ad {
-constexpr int kLength = 0;    // 4 bytes: bytes
-constexpr int kLocation = 4;  // 4 bytes: first sector
-}  // namespace extent_ad
-
-// long_ad (16 bytes) and short_ad (8 bytes): extents of a partition's
-// blocks; the top two bits of the length are the extent's type.
-namespace long_ad {
-constexpr int kLength = 0;
-constexpr int kBlock = 4;
-constexpr int kPartition = 8;  // 2 bytes: the partition map's index
-constexpr int kSize = 16;
-}  // namespace long_ad
-namespace short_ad {
-constexpr int kLength = 0;
-constexpr int kBlock = 4;
-constexpr int kSize = 8;
-}  // namespace short_ad
+// extent_ad (8 bytes): a run of sectors, its length in bytes and its first
+// sector. long_ad (16 bytes) and short_ad (8 bytes): extents of a
+// partition's blocks, the top two bits of the length the extent's type; a
+// long_ad names the partition map (2 bytes).
+namespace extent_ad { constexpr int kLength = 0, kLocation = 4; }
+namespace long_ad { constexpr int kLength = 0, kBlock = 4, kPartition = 8, kSize = 16; }
+namespace short_ad { constexpr int kLength = 0, kBlock = 4, kSize = 8; }
 
 // A 12-byte timestamp.
 namespace timestamp {
@@ -110,15 +98,10 @@ constexpr int kTrailerSize = 36;
 constexpr int kEntrySize = 4;
 }  // namespace vat
 
-// The file set descriptor.
-namespace file_set {
-constexpr int kRoot = 400;  // long_ad of the root folder's ICB
-}  // namespace file_set
-
-// The indirect entry.
-namespace indirect_entry {
-constexpr int kIcb = 36;  // long_ad of the entry it stands for
-}  // namespace indirect_entry
+// The file set descriptor names the root folder's ICB (a long_ad); an
+// indirect entry the entry it stands for.
+namespace file_set { constexpr int kRoot = 400; }
+namespace indirect_entry { constexpr int kIcb = 36; }
 
 // The file identifier descriptor: one entry of a folder's records.
 namespace file_identifier {
@@ -144,10 +127,7 @@ constexpr int kAdLength = 172;
 constexpr int kFixedPart = 176;         // then the extended attributes, then the descriptors
 }  // namespace file_entry
 namespace extended_file_entry {
-constexpr int kModificationTime = 92;
-constexpr int kEaLength = 208;
-constexpr int kAdLength = 212;
-constexpr int kFixedPart = 216;
+constexpr int kModificationTime = 92, kEaLength = 208, kAdLength = 212, kFixedPart = 216;
 }  // namespace extended_file_entry
 
 // The allocation extent descriptor: descriptors continued.
