@@ -353,11 +353,12 @@ class HandTree : public pdiset::DiscTree {
   pdiset::TreeKind kind() const override { return pdiset::TreeKind::kRockRidge; }
   const pdiset::DiscEntry& root() const override { return root_; }
   std::optional<pdiset::Failure> read_folder(const pdiset::DiscEntry& folder, std::vector<pdiset::DiscEntry>* entries,
-                                             std::vector<std::string>*) const override {
+                                             std::vector<std::string>* notes) const override {
     const int64_t node = std::get<pdiset::IsoFolderAt>(folder.folder->at).sector;
     ++reads[node];
     if (node == 99) return pdiset::Failure{"folder 99", EIO};
     *entries = folders.at(node);
+    if (node == 2) notes->push_back("a record was left out");
     return std::nullopt;
   }
   static pdiset::DiscEntry entry(const std::string& name, pdiset::DiscEntryType type, int64_t node = 0) {
@@ -422,6 +423,12 @@ TEST(MountNodes, NamesAFolderCannotHoldAndDuplicatesLeftOut) {
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "x"), first.load());  // the same number every time
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "y"), 0);
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(nodes.lookup(1, "bad")), "x"), -1);
+  // What the tree left out of a folder is told once, with the folder's path.
+  rewind(notes);
+  text.clear();
+  for (int c; (c = fgetc(notes)) != EOF;) text += static_cast<char>(c);
+  EXPECT_NE(text.find("quarnex-mount: in /sub, a record was left out\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("a record was left out"), text.rfind("a record was left out")) << text;
   fclose(notes);
 }
 
