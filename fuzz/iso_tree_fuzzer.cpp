@@ -5,8 +5,8 @@
 // seeds from genisoimage and xorriso images.
 //
 // The tree is opened over the image and every folder read, breadth first.
-// Checked: no folder is reached twice (a cycle would be), no folder is
-// deeper than the depth bound, names and link targets stay within their
+// Checked: no folder lies below itself (check_child_folder: the walk cannot
+// loop), no folder is read deeper than the depth bound, names and link targets stay within their
 // bounds, files' extents are whole sectors' starts inside 32-bit sector
 // numbers and add up to the size.
 #include <cstdint>
@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,20 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<pdiset::DiscTree> tree;
   if (pdiset::open_iso_tree(image, &tree) || !tree) return 0;
   if (tree->kind() == pdiset::TreeKind::kUdf) fail("tree kind");
-  std::set<int64_t> seen;
   std::deque<std::pair<pdiset::DiscEntry, int>> pending{{tree->root(), 0}};
-  while (!pending.empty()) {
+  if (!tree->root().folder || tree->root().folder->depth != 0 || tree->root().folder->parent) fail("root handle");
+  for (int reads = 0; !pending.empty() && reads < fuzz_support::kMaxFolderReads; ++reads) {
     pdiset::DiscEntry folder = std::move(pending.front().first);
     int depth = pending.front().second;
     pending.pop_front();
-    if (!seen.insert(folder.node).second) fail("folder reached twice", folder.name);
     std::vector<pdiset::DiscEntry> entries;
     if (tree->read_folder(folder, &entries)) continue;
     if (depth > pdiset::kMaxIsoDepth) fail("folder read beyond the depth bound");
     if (entries.size() > pdiset::kMaxFolderEntries) fail("too many entries");
     for (pdiset::DiscEntry& e : entries) {
       check_entry(e);
-      if (e.type == pdiset::DiscEntryType::kFolder) pending.emplace_back(std::move(e), depth + 1);
+      if (e.type != pdiset::DiscEntryType::kFolder) continue;
+      fuzz_support::check_child_folder(folder, e);
+      pending.emplace_back(std::move(e), depth + 1);
     }
   }
   return 0;

@@ -4,15 +4,30 @@
 //                              directory reader can reach)
 //   OUT_DIR/command_line/*     command-line texts as users and the front end
 //                              write them
+// make_fuzz_seeds --udf BRIDGE DIR: from a genisoimage -udf disc, writes
+//   DIR/metadata.udf (its file set moved onto a metadata partition) and
+//   DIR/ancestor_loop.udf (a folder's record naming the folder above it)
+// make_fuzz_seeds --iso IMAGE DIR: from a Rock Ridge disc, writes
+//   DIR/ancestor_loop.iso (below the second level, each folder's first
+//   subfolder record names the folder's parent, and every ".." lies)
 // Nothing here is committed as a binary: the seeds are made anew each time.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "iso_record.h"
 #include "pdi_maker.h"
+#include "pdiset/byte_order.h"
+#include "pdiset/iso9660_fields.h"
+#include "pdiset/udf_fields.h"
+#include "udf_edit.h"
 
 namespace {
 
@@ -96,11 +111,81 @@ bool command_line_seeds(const std::string& dir) {
   return true;
 }
 
+udf_edit::Bytes read_image(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return udf_edit::Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+bool udf_seeds(const std::string& bridge, const std::string& dir) {
+  const udf_edit::Bytes original = read_image(bridge);
+  udf_edit::Bytes metadata = original;
+  if (!udf_edit::move_onto_metadata_partition(metadata)) return false;
+  udf_edit::Bytes loop = original;
+  udf_edit::Partition p = udf_edit::widen_partition(loop, 0);
+  unsigned char* outer = udf_edit::find_record(loop, p, "folder");
+  unsigned char* inner = udf_edit::find_record(loop, p, "inner");
+  if (!outer || !inner) return false;
+  namespace fid = pdiset::udf::file_identifier;
+  memcpy(inner + fid::kIcb, outer + fid::kIcb, pdiset::udf::long_ad::kSize);
+  udf_edit::seal(inner);
+  return write_file(dir + "/metadata.udf", metadata.data(), metadata.size()) &&
+         write_file(dir + "/ancestor_loop.udf", loop.data(), loop.size());
+}
+
+// Walks the primary tree from the root; below the second level a folder's
+// first subfolder record is made to name the folder's parent, and every
+// ".." names the folder itself.
+bool iso_seed(const std::string& image_path, const std::string& dir) {
+  using namespace pdiset::iso9660;
+  udf_edit::Bytes image = read_image(image_path);
+  const size_t sector = pdiset::kSectorSize;
+  if (image.size() < 17 * sector) return false;
+  const unsigned char* root = &image[16 * sector + kRootRecord];
+  struct Folder {
+    uint32_t extent, length, parent;
+    int depth;
+  };
+  std::vector<Folder> pending{{pdiset::le32(root + kExtent), pdiset::le32(root + kDataLength), 0, 0}};
+  int changed = 0;
+  for (size_t visited = 0; !pending.empty() && visited < 10000; ++visited) {
+    Folder f = pending.back();
+    pending.pop_back();
+    bool looped = false;
+    for (uint32_t s = 0; s < (f.length + sector - 1) / sector; ++s) {
+      const size_t base = (size_t{f.extent} + s) * sector;
+      if (base + sector > image.size()) break;
+      for (size_t at = 0; at < sector && image[base + at] >= kMinRecordLength;) {
+        unsigned char* r = &image[base + at];
+        const bool dot = r[kIdentifierLength] == 1 && r[kIdentifier] <= 1;
+        if (dot && r[kIdentifier] == 1 && f.depth > 0) {
+          pdi_maker::put_both32(r + kExtent, f.extent);
+          ++changed;
+        } else if (!dot && (r[kFileFlags] & kDirectoryFlag)) {
+          if (f.depth >= 2 && !looped) {
+            pdi_maker::put_both32(r + kExtent, f.parent);
+            looped = true;
+            ++changed;
+          } else {
+            pending.push_back({pdiset::le32(r + kExtent), pdiset::le32(r + kDataLength), f.extent, f.depth + 1});
+          }
+        }
+        at += r[kRecordLength];
+      }
+    }
+  }
+  return changed > 0 && write_file(dir + "/ancestor_loop.iso", image.data(), image.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && (std::string(argv[1]) == "--udf" || std::string(argv[1]) == "--iso")) {
+    bool ok = std::string(argv[1]) == "--udf" ? udf_seeds(argv[2], argv[3]) : iso_seed(argv[2], argv[3]);
+    if (!ok) fprintf(stderr, "make_fuzz_seeds: %s: not the disc expected\n", argv[2]);
+    return ok ? 0 : 1;
+  }
   if (argc != 2) {
-    fprintf(stderr, "usage: make_fuzz_seeds OUT_DIR\n");
+    fprintf(stderr, "usage: make_fuzz_seeds OUT_DIR | --udf BRIDGE DIR | --iso IMAGE DIR\n");
     return 2;
   }
   std::string out = argv[1];

@@ -47,7 +47,9 @@ mkudffs --media-type=hd --udfrev=1.02 --ad=long --noefe -b 2048 "$udf_work/long.
 mkudffs --media-type=bdr --udfrev=2.50 -b 2048 "$udf_work/bdr.udf" 400 > /dev/null 2>&1
 mkudffs --media-type=cdrw --udfrev=1.50 -b 2048 "$udf_work/sparable.udf" 2000 > /dev/null 2>&1
 genisoimage -quiet -udf -no-pad -o "$udf_work/bridge.iso" "$udf_work/tree" 2> /dev/null
-python3 "$here/udf_metadata_seed.py" "$udf_work/bridge.iso" "$udf_work/metadata.udf"
+# Seeds changed from it: on a metadata partition, and with a folder's record
+# naming the folder above it.
+"$build/make_fuzz_seeds" --udf "$udf_work/bridge.iso" "$udf_work" || exit 1
 # ISO 9660 seeds: Rock Ridge with a relocated deep folder and a long link
 # (continuation areas), Joliet only, plain, and a xorriso Rock Ridge tree.
 iso_work=$build/seeds/iso_work
@@ -58,6 +60,8 @@ genisoimage -quiet -R -J -joliet-long -no-pad -o "$iso_work/rock_ridge.iso" "$is
 genisoimage -quiet -J -no-pad -o "$iso_work/joliet.iso" "$iso_work/tree" 2> /dev/null
 genisoimage -quiet -no-pad -o "$iso_work/plain.iso" "$iso_work/tree" 2> /dev/null
 xorriso -as mkisofs -quiet -R -o "$iso_work/xorriso.iso" "$iso_work/tree" > /dev/null 2>&1
+# The Rock Ridge disc with records naming ancestors and ".." records that lie.
+"$build/make_fuzz_seeds" --iso "$iso_work/rock_ridge.iso" "$iso_work" || exit 1
 for pair in "$udf_work:$build/seeds/udf_tree" "$iso_work:$build/seeds/iso_tree"; do
 python3 - "${pair%%:*}" "${pair#*:}" << 'EOF_PACK' || exit 1
 import os, struct, sys

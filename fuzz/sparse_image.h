@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <variant>
 
 #include "pdiset/disc_tree.h"
 #include "pdiset/image_source.h"
@@ -80,6 +81,27 @@ inline void check_extents(const pdiset::DiscEntry& e, int64_t max_length, bool u
     total += x.length;
   }
   if (total != e.size) fail("extents do not add up to the size", e.name);
+}
+
+// Folder reads one input may cost the walk: hard-linked folders may make a
+// tree of many more paths than folders.
+constexpr int kMaxFolderReads = 20000;
+
+// The loop rule, restated: a child folder's handle hangs below its folder's,
+// one deeper, and lies at none of the places on the path from the root to
+// that folder (itself included). Then no walk can loop.
+inline void check_child_folder(const pdiset::DiscEntry& folder, const pdiset::DiscEntry& child) {
+  if (!child.folder || child.folder->parent != folder.folder) fail("a child folder not below its folder", child.name);
+  if (child.folder->depth != folder.folder->depth + 1) fail("folder depth", child.name);
+  auto same_place = [](const pdiset::FolderHandle& a, const pdiset::FolderHandle& b) {
+    if (a.at.index() != b.at.index()) return false;
+    if (auto* iso = std::get_if<pdiset::IsoFolderAt>(&a.at)) return iso->sector == std::get<pdiset::IsoFolderAt>(b.at).sector;
+    auto& udf = std::get<pdiset::UdfFolderAt>(a.at);
+    auto& other = std::get<pdiset::UdfFolderAt>(b.at);
+    return udf.partition == other.partition && udf.block == other.block;
+  };
+  for (const pdiset::FolderHandle* up = folder.folder.get(); up; up = up->parent.get())
+    if (same_place(*up, *child.folder)) fail("a folder below itself", child.name);
 }
 
 }  // namespace fuzz_support

@@ -127,7 +127,8 @@ std::string MountNodes::path_of(uint64_t ino) const {
 
 void MountNodes::fill(uint64_t ino, FolderEntries* folder) {
   std::vector<pdiset::DiscEntry> entries;
-  if (std::optional<pdiset::Failure> failure = tree_->read_folder(folder->disc_entry, &entries)) {
+  std::vector<std::string> left_out;
+  if (std::optional<pdiset::Failure> failure = tree_->read_folder(folder->disc_entry, &entries, &left_out)) {
     folder->failed = true;
     fprintf(notes_, "quarnex-mount: cannot read the folder %s: %s\n", path_of(ino).c_str(),
             pdiset::describe(*failure).c_str());
@@ -140,6 +141,7 @@ void MountNodes::fill(uint64_t ino, FolderEntries* folder) {
   last.reserve(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) last[entries[i].name] = i;
   const std::string where = path_of(ino);
+  for (const std::string& note : left_out) fprintf(notes_, "quarnex-mount: in %s, %s\n", where.c_str(), note.c_str());
   std::vector<Node> kept;
   kept.reserve(last.size());
   for (size_t i = 0; i < entries.size(); ++i) {

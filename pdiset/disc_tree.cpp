@@ -17,8 +17,8 @@ const int64_t kCountedIsoBytes = 256 * 1024;
 
 // Entries found below the root, reading at most kCountedFolders folders
 // breadth first (and, of the ISO 9660 tree, kCountedIsoBytes of records);
-// *whole is set when the walk saw every folder. Stops early once the count
-// passes stop_above.
+// *whole is set when the walk saw every folder (null: not asked). Stops
+// early once the count passes stop_above.
 int64_t count_entries(const DiscTree& tree, int64_t stop_above, bool* whole) {
   int64_t count = 0, iso_bytes = 0;
   int folders = 0;
@@ -37,7 +37,7 @@ int64_t count_entries(const DiscTree& tree, int64_t stop_above, bool* whole) {
     for (DiscEntry& e : entries)
       if (e.type == DiscEntryType::kFolder) pending.push_back(std::move(e));
   }
-  *whole = pending.empty();
+  if (whole) *whole = pending.empty();
   return count;
 }
 
@@ -58,9 +58,9 @@ std::optional<Failure> open_disc_tree(const ImageSource& image, std::unique_ptr<
   }
   // Both: the UDF tree when it holds more entries. An ISO 9660 tree too big
   // to count within the bound is no placeholder.
-  bool iso_whole = false, udf_whole = false;
+  bool iso_whole = false;
   int64_t iso_count = count_entries(*iso, INT64_MAX, &iso_whole);
-  bool udf_more = iso_whole && count_entries(*udf, iso_count, &udf_whole) > iso_count;
+  bool udf_more = iso_whole && count_entries(*udf, iso_count, nullptr) > iso_count;
   *tree = udf_more ? std::move(udf) : std::move(iso);
   return std::nullopt;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "failure.h"
@@ -27,6 +28,28 @@ struct DataExtent {
 
 enum class DiscEntryType { kFile, kFolder, kSymlink };
 
+// Where the ISO 9660 reader finds a folder's records: its extent, and their
+// length (0: as the folder's own "." record says, for a relocated folder).
+struct IsoFolderAt {
+  uint32_t sector = 0;
+  uint32_t length = 0;
+};
+// Where the UDF reader finds a folder: its file entry (indirect entries
+// already followed).
+struct UdfFolderAt {
+  uint16_t partition = 0;
+  uint32_t block = 0;
+};
+
+// A folder as its tree reads it again: where its records lie, and the path
+// it was reached by (the folder that holds it, up to the root). A folder is
+// the entry that names it; the path keeps it from being its own ancestor.
+struct FolderHandle {
+  std::variant<IsoFolderAt, UdfFolderAt> at;
+  int depth = 0;                               // 0: the root
+  std::shared_ptr<const FolderHandle> parent;  // null for the root
+};
+
 struct DiscEntry {
   std::string name;             // UTF-8, as the chosen tree names it
   DiscEntryType type = DiscEntryType::kFile;
@@ -35,9 +58,7 @@ struct DiscEntry {
   std::vector<DataExtent> extents;  // file: its bytes in order, lengths add up to size
   std::string inline_data;      // file whose bytes the disc keeps in its entry (UDF)
   std::string link_target;      // symbolic link: the recorded target
-  // Where the reader finds a folder's records; meaningful to the reader only.
-  int64_t node = 0;
-  int64_t node_length = 0;
+  std::shared_ptr<const FolderHandle> folder;  // folder: where its tree finds it
 };
 
 enum class TreeKind { kIso9660, kRockRidge, kJoliet, kUdf };
@@ -48,8 +69,14 @@ class DiscTree {
   virtual TreeKind kind() const = 0;
   virtual const DiscEntry& root() const = 0;
   // The entries of folder (an entry of this tree of type kFolder), without
-  // "." and "..", in the order the disc records them.
-  virtual std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const = 0;
+  // "." and "..", in the order the disc records them. A record that names
+  // the folder itself or one of the folders above it is left out, with a
+  // line in *notes saying so (notes may be null).
+  virtual std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries,
+                                             std::vector<std::string>* notes) const = 0;
+  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const {
+    return read_folder(folder, entries, nullptr);
+  }
 };
 
 // Opens the tree a reader of this disc should show: the ISO 9660 hierarchy

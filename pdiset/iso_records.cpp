@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "byte_order.h"
 #include "civil_time.h"
 #include "iso9660_fields.h"
 #include "layout.h"

@@ -4,10 +4,11 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "byte_order.h"
 #include "directory.h"
+#include "folder_path.h"
 #include "iso_names.h"
 #include "iso9660_fields.h"
 #include "iso_records.h"
@@ -22,15 +23,10 @@ using namespace iso9660;
 
 namespace {
 
-uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+// Where the folder entry folder (of type kFolder, from this tree) lies.
+const IsoFolderAt* where_of(const DiscEntry& folder) {
+  return folder.folder ? std::get_if<IsoFolderAt>(&folder.folder->at) : nullptr;
 }
-
-int64_t pack(uint32_t low, uint32_t high) {
-  return static_cast<int64_t>(uint64_t{low} | uint64_t{high} << 32);
-}
-uint32_t low_of(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
-uint32_t high_of(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v) >> 32); }
 
 Failure folder_failure(uint32_t sector, int error_number) {
   return Failure{"folder at image sector " + std::to_string(sector), error_number};
@@ -45,12 +41,13 @@ class IsoTree : public DiscTree {
  public:
   IsoTree(const ImageSource& image, Names names, unsigned skip, int64_t volume_sectors, uint32_t root_sector,
           uint32_t root_length, int64_t root_mtime)
-      : image_(image), names_(names), skip_(skip), volume_sectors_(volume_sectors), root_sector_(root_sector) {
+      : image_(image), names_(names), skip_(skip), volume_sectors_(volume_sectors) {
     root_.name = "";
     root_.type = DiscEntryType::kFolder;
     root_.mtime = root_mtime;
-    root_.node = pack(root_sector, root_sector);
-    root_.node_length = pack(root_length, 0);
+    auto handle = std::make_shared<FolderHandle>();
+    handle->at = IsoFolderAt{root_sector, root_length};
+    root_.folder = std::move(handle);
   }
 
   TreeKind kind() const override {
@@ -62,18 +59,21 @@ class IsoTree : public DiscTree {
   }
   const DiscEntry& root() const override { return root_; }
 
-  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const override {
+  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries,
+                                     std::vector<std::string>* notes) const override {
     entries->clear();
-    if (folder.type != DiscEntryType::kFolder) return folder_failure(low_of(folder.node), ENOTDIR);
-    if (std::optional<Failure> failure = list(folder, entries)) return failure;
+    const IsoFolderAt* at = where_of(folder);
+    if (folder.type != DiscEntryType::kFolder || !at) return folder_failure(at ? at->sector : 0, ENOTDIR);
+    if (std::optional<Failure> failure = list(folder, *at, entries, notes)) return failure;
     // Relocated folders live in a root folder of this name; shown where
     // their CL entries put them, it is left out when nothing else is in it.
-    if (names_ != Names::kRockRidge || high_of(folder.node_length) != 0) return std::nullopt;
+    if (names_ != Names::kRockRidge || folder.folder->depth != 0) return std::nullopt;
     for (size_t i = 0; i < entries->size(); ++i) {
       const DiscEntry& e = (*entries)[i];
       if (e.type != DiscEntryType::kFolder || (e.name != "rr_moved" && e.name != ".rr_moved")) continue;
       std::vector<DiscEntry> moved;
-      if (!list(e, &moved) && moved.empty()) entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(i));
+      if (!list(e, *where_of(e), &moved, nullptr) && moved.empty())
+        entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(i));
       break;
     }
     return std::nullopt;
@@ -113,39 +113,26 @@ class IsoTree : public DiscTree {
     return names_ == Names::kJoliet ? joliet_name(r.record.name) : plain_name(r.record.name);
   }
 
-  std::optional<Failure> list(const DiscEntry& folder, std::vector<DiscEntry>* entries) const {
-    const uint32_t sector = low_of(folder.node), parent = high_of(folder.node);
-    const uint32_t length = low_of(folder.node_length), depth = high_of(folder.node_length);
-    if (depth > static_cast<uint32_t>(kMaxIsoDepth)) return folder_failure(sector, ELOOP);
+  // The entries of the folder at at; "." and ".." (and Rock Ridge PL) are
+  // never read: a folder lies where the record naming it says.
+  std::optional<Failure> list(const DiscEntry& folder, const IsoFolderAt& at, std::vector<DiscEntry>* entries,
+                              std::vector<std::string>* notes) const {
+    const uint32_t sector = at.sector;
+    if (folder.folder->depth > kMaxIsoDepth) return folder_failure(sector, ELOOP);
     std::vector<unsigned char> bytes;
-    if (std::optional<Failure> failure = read_records(sector, length, &bytes)) return failure;
+    if (std::optional<Failure> failure = read_records(sector, at.length, &bytes)) return failure;
     bool more = false;
-    std::vector<IsoRecord> all =
+    std::vector<IsoRecord> records =
         walk_iso_records(bytes.data(), static_cast<int64_t>(bytes.size()), kMaxFolderEntries + 2, &more);
     if (more) return folder_failure(sector, E2BIG);
-
-    // The folder must be where its own ".." says it belongs.
-    std::optional<int64_t> recorded_parent;
-    for (const IsoRecord& r : all) {
-      if (!is_dot_dot(r) || recorded_parent) continue;
-      RockRidge rr;
-      if (std::optional<Failure> failure = rock_ridge_of(r, sector, &rr)) return failure;
-      recorded_parent = rr.parent_link ? int64_t{*rr.parent_link} : r.data_sector();
-    }
-    std::vector<IsoRecord>& records = all;
     records.erase(std::remove_if(records.begin(), records.end(),
                                  [](const IsoRecord& r) { return is_dot(r) || is_dot_dot(r); }),
                   records.end());
-    // genisoimage records a folder at the eighth level, whose subfolders it
-    // could not keep, as its own parent: such a folder may sit anywhere, so
-    // it shows its files but no subfolders (which could lead back to it).
-    const bool own_parent = depth > 0 && recorded_parent == int64_t{sector};
-    if (depth > 0 && !own_parent && recorded_parent != int64_t{parent}) return folder_failure(sector, ELOOP);
+    const FolderPath path(*folder.folder);
 
     std::vector<DirectoryRecord> plain;
     plain.reserve(records.size());
     for (const IsoRecord& r : records) plain.push_back(r.record);
-    std::unordered_set<uint32_t> folders_here;
     entries->reserve(records.size());
     for (const SectionedFile& file : join_sections(plain)) {
       const IsoRecord& first = records[file.first];
@@ -165,11 +152,14 @@ class IsoTree : public DiscTree {
         child_length = first.record.data_length;
       }
       if (child) {
-        if (own_parent || *child > UINT32_MAX || *child == sector || *child == root_sector_) continue;
-        if (!folders_here.insert(static_cast<uint32_t>(*child)).second) continue;
+        if (*child > UINT32_MAX) continue;
+        const IsoFolderAt child_at{static_cast<uint32_t>(*child), child_length};
+        if (path.holds(child_at)) {
+          note_loop(e.name, notes);
+          continue;
+        }
         e.type = DiscEntryType::kFolder;
-        e.node = pack(static_cast<uint32_t>(*child), sector);
-        e.node_length = pack(child_length, depth + 1);
+        e.folder = child_folder(folder, child_at);
       } else if (rr.is_link || (rr.mode && (*rr.mode & 0170000) == 0120000)) {
         e.type = DiscEntryType::kSymlink;
         e.link_target = rr.link_target;
@@ -190,13 +180,15 @@ class IsoTree : public DiscTree {
   Names names_;
   unsigned skip_;
   int64_t volume_sectors_;
-  uint32_t root_sector_;
   DiscEntry root_;
 };
 
 }  // namespace
 
-int64_t iso_folder_length(const DiscEntry& folder) { return low_of(folder.node_length); }
+int64_t iso_folder_length(const DiscEntry& folder) {
+  const IsoFolderAt* at = where_of(folder);
+  return at ? at->length : 0;
+}
 
 std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
   tree->reset();

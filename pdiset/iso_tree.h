@@ -9,17 +9,12 @@
 //   - a folder's records: at most kMaxDirectoryBytes (16 MiB) and
 //     kMaxFolderEntries entries, else reading it fails;
 //   - folders nest at most kMaxIsoDepth deep, else reading a deeper one fails;
-//   - a folder is shown once in the folder that holds it (later records with
-//     the same extent are left out), and never when it is the root or the
-//     folder itself; reading a folder checks that its ".." record (or Rock
-//     Ridge PL) names the folder it was found in, so an extent pointing back
-//     at an ancestor, or a CL entry into a loop, is refused instead of
-//     looping (each extent has one recorded parent, so no folder can be its
-//     own ancestor);
+//   - a folder lies where the record naming it (or its CL entry) says; its
+//     ".." record and Rock Ridge PL are never read. A record or CL entry
+//     naming the folder itself or a folder above it is left out with a note
+//     (folder_path.h), so no walk loops;
 //   - the volume descriptors: at most kMaxVolumeDescriptors from sector 16.
-// DiscEntry::node holds a folder's first sector (low 32 bits) and the sector
-// of the folder it was found in (high 32 bits); node_length its byte length
-// (low 32 bits, 0 for "as its own '.' record says") and its depth (above).
+// A folder's handle holds its extent and its records' length (IsoFolderAt).
 #pragma once
 
 #include <cstddef>

@@ -4,16 +4,13 @@
 #include <utility>
 #include <vector>
 
+#include "byte_order.h"
 #include "iso_records.h"
 #include "layout.h"
 
 namespace pdiset {
 
 namespace {
-
-uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 struct Continuation {
   uint32_t sector = 0, offset = 0, length = 0;
@@ -41,8 +38,11 @@ void read_link_components(const unsigned char* data, unsigned size, LinkState* s
     unsigned flags = data[p], length = data[p + 1];
     if (p + 2 + length > size) break;
     std::string piece;
-    if (flags & 0x08 || flags & 0x10) {  // the root (or the volume's root)
-      if (out->link_target.empty()) append_bounded(&out->link_target, "/", out);
+    if (flags & 0x08 || flags & 0x10) {
+      // The root, or (inside a target) an empty component: "/" either way,
+      // after the separator the component before it is due.
+      if (state->separator_due) append_bounded(&out->link_target, "/", out);
+      append_bounded(&out->link_target, "/", out);
       state->separator_due = false;
     } else {
       if (flags & 0x02) piece = ".";
@@ -93,8 +93,6 @@ void read_area(const unsigned char* a, size_t size, LinkState* link, RockRidge* 
       out->relocated = true;
     } else if (sig("CL") && length >= 12) {
       out->child_link = le32(e + 4);
-    } else if (sig("PL") && length >= 12) {
-      out->parent_link = le32(e + 4);
     }
     p += length;
   }

@@ -33,7 +33,6 @@ struct RockRidge {
   std::string link_target;             // SL components joined with "/"
   bool relocated = false;              // RE: shown where its CL points, not here
   std::optional<uint32_t> child_link;  // CL: the relocated folder's extent
-  std::optional<uint32_t> parent_link; // PL: in "..", the real parent's extent
   bool too_long = false;               // a name or target was cut at the bound
 };
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "byte_order.h"
+
 namespace pdiset::udf {
 
 // Volumes are read in 2048-byte logical blocks, the sector size of the images.
@@ -29,12 +31,6 @@ enum TagId : uint16_t {
   kFileEntry = 261,
   kExtendedFileEntry = 266,
 };
-
-inline uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
-inline uint32_t le32(const unsigned char* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline uint64_t le64(const unsigned char* p) { return le32(p) | uint64_t(le32(p + 4)) << 32; }
 
 // The 16-byte tag that starts every descriptor. A tag counts only when its
 // checksum is right; its location is where the writer put it (the block

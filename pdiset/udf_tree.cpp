@@ -1,7 +1,7 @@
 #include "udf_tree.h"
 
-#include <unordered_set>
-
+#include "folder_path.h"
+#include "udf_fields.h"
 #include "udf_names.h"
 #include "udf_volume.h"
 
@@ -13,13 +13,7 @@ using udf::BlockAddress;
 using udf::FileEntry;
 using udf::LongAd;
 
-// Where a folder's entry lies, and (with its depth) the folder it was found
-// in, packed into the entry's node fields.
-int64_t pack(BlockAddress a) { return int64_t{a.partition} << 32 | a.block; }
-BlockAddress unpack(int64_t v) {
-  return BlockAddress{static_cast<uint16_t>(v >> 32 & 0xFFFF), static_cast<uint32_t>(v & 0xFFFFFFFF)};
-}
-int64_t pack_parent(int depth, BlockAddress parent) { return int64_t{depth} << 48 | pack(parent); }
+UdfFolderAt folder_at(BlockAddress a) { return UdfFolderAt{a.partition, a.block}; }
 
 LongAd icb_at(BlockAddress a) {
   LongAd icb;
@@ -33,11 +27,10 @@ class UdfTree : public DiscTree {
   UdfTree(std::unique_ptr<udf::Volume> volume, DiscEntry root) : volume_(std::move(volume)), root_(std::move(root)) {}
   TreeKind kind() const override { return TreeKind::kUdf; }
   const DiscEntry& root() const override { return root_; }
-  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const override;
+  std::optional<Failure> read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries,
+                                     std::vector<std::string>* notes) const override;
 
  private:
-  std::optional<Failure> same_entry(BlockAddress recorded, BlockAddress expected, bool* same) const;
-
   std::unique_ptr<udf::Volume> volume_;
   DiscEntry root_;
 };
@@ -46,25 +39,14 @@ std::string where_text(BlockAddress a) {
   return "partition " + std::to_string(a.partition) + " block " + std::to_string(a.block);
 }
 
-// True when the entry recorded at recorded is the one at expected, through
-// indirect entries too.
-std::optional<Failure> UdfTree::same_entry(BlockAddress recorded, BlockAddress expected, bool* same) const {
-  *same = recorded == expected;
-  if (*same || !volume_->names_partition(recorded.partition)) return std::nullopt;
-  BlockAddress where;
-  FileEntry entry;
-  bool bad = false;
-  if (auto failure = volume_->read_entry(icb_at(recorded), &where, &entry, &bad)) return failure;
-  *same = !bad && where == expected;
-  return std::nullopt;
-}
-
-std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries) const {
+std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector<DiscEntry>* entries,
+                                            std::vector<std::string>* notes) const {
   entries->clear();
-  const BlockAddress self = unpack(folder.node), parent = unpack(folder.node_length);
-  const int depth = static_cast<int>(folder.node_length >> 48 & 0x7FFF);
-  if (folder.type != DiscEntryType::kFolder) return udf::damaged("not a folder: " + folder.name);
-  if (depth > kUdfMaxDepth) return udf::damaged("folders nest deeper than " + std::to_string(kUdfMaxDepth));
+  const UdfFolderAt* at = folder.folder ? std::get_if<UdfFolderAt>(&folder.folder->at) : nullptr;
+  if (folder.type != DiscEntryType::kFolder || !at) return udf::damaged("not a folder: " + folder.name);
+  if (folder.folder->depth > kUdfMaxDepth)
+    return udf::damaged("folders nest deeper than " + std::to_string(kUdfMaxDepth));
+  const BlockAddress self{at->partition, at->block};
 
   BlockAddress where;
   FileEntry entry;
@@ -81,35 +63,30 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
 
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(records.data());
   const size_t size = records.size();
-  std::unordered_set<int64_t> folders_seen;
-  bool parent_seen = false;
+  const FolderPath path(*folder.folder);
   size_t held = 0;  // bytes the entries take
-  for (size_t at = 0; at + 38 <= size;) {
+  namespace fields = udf::file_identifier;
+  for (size_t at = 0; at + fields::kFixedPart <= size;) {
     const unsigned char* fid = bytes + at;
     udf::Tag tag;
-    if (!udf::read_tag(fid, 16, &tag) || tag.id != udf::kFileIdentifier) {
+    if (!udf::read_tag(fid, udf::tag::kSize, &tag) || tag.id != udf::kFileIdentifier) {
       bool blank = true;
-      for (int i = 0; i < 16; ++i) blank &= fid[i] == 0;
+      for (int i = 0; i < udf::tag::kSize; ++i) blank &= fid[i] == 0;
       if (blank) break;  // the records end before the folder's recorded length
       return udf::damaged("a record of the folder at " + where_text(self));
     }
-    const unsigned characteristics = fid[18], name_length = fid[19], use_length = udf::le16(fid + 36);
-    const size_t length = 38 + size_t{use_length} + name_length;
+    const unsigned characteristics = fid[fields::kCharacteristics], name_length = fid[fields::kNameLength],
+                   use_length = le16(fid + fields::kUseLength);
+    const size_t length = fields::kFixedPart + size_t{use_length} + name_length;
     if (length > size - at) return udf::damaged("a record of the folder at " + where_text(self));
     at += (length + 3) & ~size_t{3};
-    const LongAd icb = udf::read_long_ad(fid + 20);
-    if (characteristics & 0x04) continue;  // deleted
-    if (characteristics & 0x08) {
-      // The parent entry must lead back to where this folder was found.
-      bool same = false;
-      if (auto failure = same_entry(icb.address, parent, &same)) return failure;
-      if (!same) return udf::damaged("the folder at " + where_text(self) + " names another parent");
-      parent_seen = true;
-      continue;
-    }
+    const LongAd icb = udf::read_long_ad(fid + fields::kIcb);
+    // Deleted entries and the parent entry; a folder is where the entry
+    // naming it says, whatever its parent entry names.
+    if (characteristics & (fields::kDeleted | fields::kParent)) continue;
     DiscEntry child;
     if (name_length == 0 ||
-        !udf::compressed_unicode_to_utf8(fid + 38 + use_length, name_length, &child.name) ||
+        !udf::compressed_unicode_to_utf8(fid + fields::kFixedPart + use_length, name_length, &child.name) ||
         !volume_->names_partition(icb.address.partition))
       continue;
     BlockAddress child_where;
@@ -119,11 +96,12 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
     child.mtime = child_entry.mtime;
     switch (child_entry.file_type) {
       case udf::kTypeDirectory: {
-        if (child_where == where || child_where == unpack(root_.node)) continue;
-        if (!folders_seen.insert(pack(child_where)).second) continue;
+        if (path.holds(folder_at(child_where))) {
+          note_loop(child.name, notes);
+          continue;
+        }
         child.type = DiscEntryType::kFolder;
-        child.node = pack(child_where);
-        child.node_length = pack_parent(depth + 1, where);
+        child.folder = child_folder(folder, folder_at(child_where));
         break;
       }
       case udf::kTypeUnspecified:
@@ -164,7 +142,6 @@ std::optional<Failure> UdfTree::read_folder(const DiscEntry& folder, std::vector
     if (held > kUdfMaxFolderHeld) return udf::damaged("the folder at " + where_text(self) + " is too large");
     entries->push_back(std::move(child));
   }
-  if (!parent_seen) return udf::damaged("the folder at " + where_text(self) + " has no parent entry");
   return std::nullopt;
 }
 
@@ -184,8 +161,9 @@ std::optional<Failure> open_udf_tree(const ImageSource& image, std::unique_ptr<D
   DiscEntry root;
   root.type = DiscEntryType::kFolder;
   root.mtime = entry.mtime;
-  root.node = pack(where);
-  root.node_length = pack_parent(0, where);  // the root is its own parent
+  auto handle = std::make_shared<FolderHandle>();
+  handle->at = folder_at(where);
+  root.folder = std::move(handle);
   tree->reset(new UdfTree(std::move(volume), std::move(root)));
   return std::nullopt;
 }

@@ -9,10 +9,10 @@
 //     blocks, allocation table entries) at most 1,048,576; the entries it
 //     returns at most 128 MiB in memory; else the folder is refused;
 //   - folders nest at most 1024 deep;
-//   - a folder is shown once in the folder that holds it, and never when it
-//     is the root or the folder itself; reading a folder checks that its
-//     parent entry names the folder it was found in, so a record pointing
-//     back at an ancestor is refused instead of looping;
+//   - a folder lies where the record naming it says; parent entries are
+//     never read. A record naming the folder itself or a folder above it
+//     (its entry, indirect entries followed) is left out with a note
+//     (folder_path.h), so no walk loops;
 //   - a symbolic link's recorded components: at most 4096 bytes.
 // An entry whose record is damaged is left out of its folder; a folder whose
 // records are damaged, or that the image cannot deliver, is a failure.

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "udf_fields.h"
+
 namespace pdiset::udf {
 
 Failure damaged(const std::string& what) { return Failure{"UDF volume: " + what, EIO}; }
@@ -55,7 +57,7 @@ bool add_zeros(std::vector<DataExtent>* runs, int64_t length, Budget* budget) {
 
 bool identifier_is(const unsigned char* entity, const char* name) {
   // An entity identifier: a flags byte, then 23 bytes of identifier.
-  size_t n = strlen(name);
+  const size_t n = strlen(name);
   return memcmp(entity + 1, name, n) == 0;
 }
 
@@ -107,8 +109,9 @@ std::optional<Failure> Volume::open(const ImageSource& image, std::unique_ptr<Vo
   std::vector<unsigned char> lvd;
   std::vector<std::vector<unsigned char>> pds;
   bool usable = false;
-  for (int offset : {16, 24}) {
-    uint32_t length = le32(&anchor[offset]), location = le32(&anchor[offset + 4]);
+  for (int offset : {anchor::kMainSequence, anchor::kReserveSequence}) {
+    uint32_t length = le32(&anchor[offset + extent_ad::kLength]),
+             location = le32(&anchor[offset + extent_ad::kLocation]);
     int64_t end = 0;
     lvd.clear();
     pds.clear();
@@ -126,7 +129,9 @@ std::optional<Failure> Volume::open(const ImageSource& image, std::unique_ptr<Vo
   if (!usable) return damaged("no usable volume descriptor sequence");
 
   // The integrity sequence lies outside the partitions; count it in.
-  uint32_t integrity_length = le32(&lvd[432]), integrity_location = le32(&lvd[436]);
+  const unsigned char* integrity = &lvd[logical_volume::kIntegrity];
+  uint32_t integrity_length = le32(integrity + extent_ad::kLength),
+           integrity_location = le32(integrity + extent_ad::kLocation);
   if (integrity_length > 0) spanned = std::max(spanned, int64_t{integrity_location} + blocks_of(integrity_length));
   // A write-once disc's partition names its capacity; what is recorded
   // ends with its allocation table. Other partitions count whole.
@@ -138,11 +143,11 @@ std::optional<Failure> Volume::open(const ImageSource& image, std::unique_ptr<Vo
   if (virtual_volume) spanned = std::max(spanned, v->sectors_spanned_);
   v->sectors_spanned_ = spanned;
 
-  LongAd file_set = read_long_ad(&lvd[248]);
+  LongAd file_set = read_long_ad(&lvd[logical_volume::kFileSet]);
   bool bad = false;
   if (auto failure = v->read_block(file_set.address, block, &bad)) return failure;
   if (bad || !has_tag(block, kBlockSize, kFileSet, file_set.address.block)) return damaged("no file set descriptor");
-  v->root_ = read_long_ad(block + 400);
+  v->root_ = read_long_ad(block + file_set::kRoot);
   *volume = std::move(v);
   return std::nullopt;
 }
@@ -160,10 +165,11 @@ std::optional<Failure> Volume::read_sequence(uint32_t location, uint32_t length,
     Tag tag;
     if (!there || !read_tag(block, kBlockSize, &tag) || tag.location != sector) break;
     if (tag.id == kTerminating) break;
-    uint32_t number = le32(block + 16);  // the descriptor's sequence number: the highest holds
+    uint32_t number = le32(block + kSequenceNumber);  // the highest holds
     if (tag.id == kVolumePointer) {
       if (++pointers > kMaxSequencePointers) break;
-      uint32_t next_length = le32(block + 20), next_location = le32(block + 24);
+      const unsigned char* next = block + pointer::kNextSequence;
+      uint32_t next_length = le32(next + extent_ad::kLength), next_location = le32(next + extent_ad::kLocation);
       sector = int64_t{next_location} - 1;
       stop = int64_t{next_location} + next_length / kBlockSize;
       *end = std::max<int64_t>(*end, stop);
@@ -173,11 +179,11 @@ std::optional<Failure> Volume::read_sequence(uint32_t location, uint32_t length,
         lvd_number = number;
       }
     } else if (tag.id == kPartition) {
-      uint16_t partition = le16(block + 22);
+      uint16_t number_of_partition = le16(block + partition::kNumber);
       bool replaced = false;
       for (auto& pd : *pds) {
-        if (le16(&pd[22]) != partition) continue;
-        if (number >= le32(&pd[16])) pd.assign(block, block + kBlockSize);
+        if (le16(&pd[partition::kNumber]) != number_of_partition) continue;
+        if (number >= le32(&pd[kSequenceNumber])) pd.assign(block, block + kBlockSize);
         replaced = true;
       }
       if (!replaced && pds->size() < size_t(kMaxPartitionMaps)) pds->emplace_back(block, block + kBlockSize);
@@ -189,29 +195,32 @@ std::optional<Failure> Volume::read_sequence(uint32_t location, uint32_t length,
 std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::vector<std::vector<unsigned char>>& pds,
                                           bool* bad) {
   *bad = true;
-  if (le32(lvd + 212) != uint32_t(kBlockSize)) return std::nullopt;
-  uint32_t table_length = le32(lvd + 264), count = le32(lvd + 268);
-  if (table_length > kBlockSize - 440 || count == 0 || count > uint32_t(kMaxPartitionMaps)) return std::nullopt;
+  if (le32(lvd + logical_volume::kBlockSize) != uint32_t(kBlockSize)) return std::nullopt;
+  uint32_t table_length = le32(lvd + logical_volume::kMapTableLength), count = le32(lvd + logical_volume::kMapCount);
+  if (table_length > kBlockSize - logical_volume::kMaps || count == 0 || count > uint32_t(kMaxPartitionMaps))
+    return std::nullopt;
   auto find_pd = [&](uint16_t number) -> const unsigned char* {
     for (const auto& pd : pds)
-      if (le16(&pd[22]) == number) return pd.data();
+      if (le16(&pd[partition::kNumber]) == number) return pd.data();
     return nullptr;
   };
-  const unsigned char* p = lvd + 440;
+  const unsigned char* p = lvd + logical_volume::kMaps;
   const unsigned char* table_end = p + table_length;
   std::vector<std::pair<size_t, const unsigned char*>> pending;  // maps that need a physical one
   for (uint32_t i = 0; i < count; ++i) {
-    if (table_end - p < 2 || p[1] < 2 || p[1] > table_end - p) return std::nullopt;
+    const unsigned type = p[partition_map::kType], length = p[partition_map::kLength];
+    if (table_end - p < 2 || length < 2 || length > table_end - p) return std::nullopt;
     Map map;
-    if (p[0] == 1 && p[1] == 6) {
-      map.number = le16(p + 4);
-    } else if (p[0] == 2 && p[1] == 64) {
-      map.number = le16(p + 38);
-      if (identifier_is(p + 4, "*UDF Sparable Partition")) {
+    if (type == 1 && length == partition_map::kType1Size) {
+      map.number = le16(p + partition_map::kType1Number);
+    } else if (type == 2 && length == partition_map::kType2Size) {
+      map.number = le16(p + partition_map::kType2Number);
+      const unsigned char* identifier = p + partition_map::kIdentifier;
+      if (identifier_is(identifier, "*UDF Sparable Partition")) {
         map.kind = Map::kSparable;
-      } else if (identifier_is(p + 4, "*UDF Virtual Partition")) {
+      } else if (identifier_is(identifier, "*UDF Virtual Partition")) {
         map.kind = Map::kVirtual;
-      } else if (identifier_is(p + 4, "*UDF Metadata Partition")) {
+      } else if (identifier_is(identifier, "*UDF Metadata Partition")) {
         map.kind = Map::kMetadata;
       } else {
         return std::nullopt;
@@ -221,30 +230,32 @@ std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::v
     }
     const unsigned char* pd = find_pd(map.number);
     if (!pd) return std::nullopt;
-    map.start = le32(pd + 188);
-    map.length = le32(pd + 192);
+    map.start = le32(pd + partition::kStart);
+    map.length = le32(pd + partition::kLength);
     if (map.kind == Map::kVirtual || map.kind == Map::kMetadata) pending.emplace_back(maps_.size(), p);
     if (map.kind == Map::kSparable) {
-      map.packet = le16(p + 40);
-      unsigned tables = p[42];
-      uint32_t table_size = le32(p + 44);
-      if (map.packet == 0 || (map.packet & (map.packet - 1)) != 0 || tables > 4 || table_size < 56 ||
+      map.packet = le16(p + partition_map::kPacketLength);
+      unsigned tables = p[partition_map::kSparingTables];
+      uint32_t table_size = le32(p + partition_map::kSparingTableSize);
+      if (map.packet == 0 || (map.packet & (map.packet - 1)) != 0 || tables > 4 ||
+          table_size < uint32_t(sparing_table::kMap) ||
           table_size > kMaxSparingTableBytes)
         return std::nullopt;
       std::vector<unsigned char> table(table_size);
       bool found = false;
       for (unsigned t = 0; t < tables && !found; ++t) {
-        uint32_t at = le32(p + 48 + 4 * t);
+        uint32_t at = le32(p + partition_map::kSparingLocations + 4 * t);
         if ((int64_t{at} * kBlockSize + table_size) > image_.image_size()) continue;
         if (auto failure = read_exact(image_, int64_t{at} * kBlockSize, table.data(), table_size)) return failure;
         Tag tag;
         if (!read_tag(table.data(), table_size, &tag) || tag.id != 0 ||
-            !identifier_is(&table[16], "*UDF Sparing Table"))
+            !identifier_is(&table[sparing_table::kIdentifier], "*UDF Sparing Table"))
           continue;
-        size_t entries = le16(&table[48]);
-        if (entries > (table_size - 56) / 8) continue;
+        size_t entries = le16(&table[sparing_table::kEntries]);
+        if (entries > (table_size - sparing_table::kMap) / sparing_table::kMapEntrySize) continue;
         for (size_t e = 0; e < entries; ++e) {
-          uint32_t original = le32(&table[56 + 8 * e]), mapped = le32(&table[60 + 8 * e]);
+          const unsigned char* pair = &table[sparing_table::kMap + sparing_table::kMapEntrySize * e];
+          uint32_t original = le32(pair), mapped = le32(pair + 4);
           if (original < 0xFFFFFFF0u) map.spared.emplace_back(original, mapped);
         }
         found = true;
@@ -253,7 +264,7 @@ std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::v
       std::sort(map.spared.begin(), map.spared.end());
     }
     maps_.push_back(std::move(map));
-    p += p[1];
+    p += length;
   }
   visible_maps_ = maps_.size();
   // Virtual and metadata partitions lie on their partition's plain blocks.
@@ -278,12 +289,14 @@ std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::v
       if (auto failure = find_vat(index, &broken)) return failure;
     } else {
       size_t physical = maps_[index].physical;
-      if (auto failure = load_system_file(physical, le32(entry + 40), kTypeMetadata, &maps_[index].file, &broken))
+      if (auto failure = load_system_file(physical, le32(entry + partition_map::kMetadataFile), kTypeMetadata,
+                                          &maps_[index].file, &broken))
         return failure;
       if (broken) {
         broken = false;
         if (auto failure =
-                load_system_file(physical, le32(entry + 44), kTypeMetadataMirror, &maps_[index].file, &broken))
+                load_system_file(physical, le32(entry + partition_map::kMetadataMirror), kTypeMetadataMirror,
+                                 &maps_[index].file, &broken))
           return failure;
       }
     }
@@ -335,22 +348,23 @@ std::optional<Failure> Volume::find_vat(size_t index, bool* bad) {
       if (auto failure = entry_data(entry, where, &budget, &table, &broken)) return failure;
       index_runs(&table);
       unsigned char header[2];
-      if (broken || table.length < 152) continue;
-      if (auto failure = read_file_bytes(table, 0, 2, header, &broken)) return failure;
+      if (broken || table.length < vat::kMinHeader) continue;
+      if (auto failure = read_file_bytes(table, vat::kHeaderLength, 2, header, &broken)) return failure;
       int64_t first = le16(header);
-      if (broken || first < 152 || first > table.length) continue;
+      if (broken || first < vat::kMinHeader || first > table.length) continue;
       map.vat_first = first;
-      map.vat_count = (table.length - first) / 4;
+      map.vat_count = (table.length - first) / vat::kEntrySize;
     } else if (entry.file_type == kTypeUnspecified) {
       // The table of UDF 1.50 ends with an identifier and the previous table's place.
       if (auto failure = entry_data(entry, where, &budget, &table, &broken)) return failure;
       index_runs(&table);
-      unsigned char trailer[36];
-      if (broken || table.length < 36) continue;
-      if (auto failure = read_file_bytes(table, table.length - 36, 36, trailer, &broken)) return failure;
+      unsigned char trailer[vat::kTrailerSize];
+      if (broken || table.length < vat::kTrailerSize) continue;
+      if (auto failure = read_file_bytes(table, table.length - vat::kTrailerSize, vat::kTrailerSize, trailer, &broken))
+        return failure;
       if (broken || !identifier_is(trailer, "*UDF Virtual Alloc Tbl")) continue;
       map.vat_first = 0;
-      map.vat_count = (table.length - 36) / 4;
+      map.vat_count = (table.length - vat::kTrailerSize) / vat::kEntrySize;
     } else {
       continue;
     }
@@ -454,7 +468,9 @@ std::optional<Failure> Volume::map_blocks(uint16_t partition, uint32_t block, in
     --budget->lookups;
     unsigned char entry[4];
     bool unreadable = false;
-    if (auto failure = read_file_bytes(map.file, map.vat_first + 4 * b, 4, entry, &unreadable)) return failure;
+    if (auto failure = read_file_bytes(map.file, map.vat_first + vat::kEntrySize * b, vat::kEntrySize, entry,
+                                       &unreadable))
+      return failure;
     const Map& plain = maps_[map.physical];
     if (unreadable || le32(entry) >= plain.length) return std::nullopt;
     if (!take((plain.start + le32(entry)) * kBlockSize, kBlockSize)) return std::nullopt;
@@ -482,7 +498,7 @@ std::optional<Failure> Volume::read_entry(const LongAd& icb, BlockAddress* where
     if (auto failure = read_block(address, block, bad)) return failure;
     if (*bad) return std::nullopt;
     if (has_tag(block, kBlockSize, kIndirectEntry, address.block)) {
-      address = read_long_ad(block + 36).address;
+      address = read_long_ad(block + indirect_entry::kIcb).address;
       continue;
     }
     if (!read_file_entry(block, kBlockSize, address.block, entry)) {
@@ -495,7 +511,7 @@ std::optional<Failure> Volume::read_entry(const LongAd& icb, BlockAddress* where
       bool none = false;
       if (auto failure = read_block(next, block, &none)) return failure;
       if (!none && has_tag(block, kBlockSize, kIndirectEntry, next.block)) {
-        address = read_long_ad(block + 36).address;
+        address = read_long_ad(block + indirect_entry::kIcb).address;
         continue;
       }
     }
@@ -521,7 +537,7 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
     return std::nullopt;
   }
   if (entry.ad_kind != kShortAds && entry.ad_kind != kLongAds) return std::nullopt;
-  const size_t ad_size = entry.ad_kind == kShortAds ? 8 : 16;
+  const size_t ad_size = entry.ad_kind == kShortAds ? short_ad::kSize : long_ad::kSize;
   std::string ads = entry.ads;
   int64_t have = 0;
   int continuations = 0;
@@ -529,8 +545,9 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
   for (size_t at = 0; at + ad_size <= ads.size() && have < length;) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(ads.data()) + at;
     at += ad_size;
-    uint32_t raw = le32(p), extent = raw & 0x3FFFFFFF, type = raw >> 30;
-    BlockAddress address = ad_size == 8 ? BlockAddress{where.partition, le32(p + 4)} : read_long_ad(p).address;
+    uint32_t raw = le32(p + short_ad::kLength), extent = raw & 0x3FFFFFFF, type = raw >> 30;
+    BlockAddress address = ad_size == short_ad::kSize ? BlockAddress{where.partition, le32(p + short_ad::kBlock)}
+                                                      : read_long_ad(p).address;
     if (extent == 0) break;
     if (type == 3) {
       // The descriptors go on in an allocation extent descriptor.
@@ -539,9 +556,9 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
       bool unreadable = false;
       if (auto failure = read_block(address, block, &unreadable)) return failure;
       if (unreadable || !has_tag(block, kBlockSize, kAllocationExtent, address.block)) return std::nullopt;
-      uint32_t count = le32(block + 20);
-      if (count > kBlockSize - 24 || count > extent) return std::nullopt;
-      ads.assign(reinterpret_cast<const char*>(block + 24), count);
+      uint32_t count = le32(block + allocation_extent::kAdLength);
+      if (count > kBlockSize - allocation_extent::kFixedPart || count > extent) return std::nullopt;
+      ads.assign(reinterpret_cast<const char*>(block + allocation_extent::kFixedPart), count);
       at = 0;
       continue;
     }
@@ -549,7 +566,7 @@ std::optional<Failure> Volume::entry_data(const FileEntry& entry, BlockAddress w
     if (type == 0) {
       // A long descriptor names a partition of the volume; a short one
       // stays in the entry's own.
-      if (ad_size == 16 && address.partition >= visible_maps_) return std::nullopt;
+      if (ad_size == long_ad::kSize && address.partition >= visible_maps_) return std::nullopt;
       bool unmapped = false;
       if (auto failure = map_blocks(address.partition, address.block, take, budget, &data->runs, &unmapped))
         return failure;

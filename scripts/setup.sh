@@ -14,7 +14,7 @@ tests=(
   googletest libgtest-dev libbenchmark-dev ccache ninja-build
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool openbox
-  libarchive-tools xorriso strace time
+  libarchive-tools xorriso strace time python3-pycdlib
   clang libstb-dev python3
   ffmpeg dvdauthor genisoimage lsdvd
   7zip udftools fuseiso archivemount

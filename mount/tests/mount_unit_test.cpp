@@ -323,23 +323,29 @@ TEST_F(GuardedReads, FilePiecesReadInOrder) {
   EXPECT_TRUE(quarnex_mount::pieces_in_place(&reader, pieces));
 }
 
-// A disc tree written out by hand: folders by node, each read counted.
+// A disc tree written out by hand: folders by number, each read counted.
 class HandTree : public pdiset::DiscTree {
  public:
   pdiset::TreeKind kind() const override { return pdiset::TreeKind::kRockRidge; }
   const pdiset::DiscEntry& root() const override { return root_; }
-  std::optional<pdiset::Failure> read_folder(const pdiset::DiscEntry& folder,
-                                             std::vector<pdiset::DiscEntry>* entries) const override {
-    ++reads[folder.node];
-    if (folder.node == 99) return pdiset::Failure{"folder 99", EIO};
-    *entries = folders.at(folder.node);
+  std::optional<pdiset::Failure> read_folder(const pdiset::DiscEntry& folder, std::vector<pdiset::DiscEntry>* entries,
+                                             std::vector<std::string>* notes) const override {
+    const int64_t node = std::get<pdiset::IsoFolderAt>(folder.folder->at).sector;
+    ++reads[node];
+    if (node == 99) return pdiset::Failure{"folder 99", EIO};
+    *entries = folders.at(node);
+    if (node == 2) notes->push_back("a record was left out");
     return std::nullopt;
   }
   static pdiset::DiscEntry entry(const std::string& name, pdiset::DiscEntryType type, int64_t node = 0) {
     pdiset::DiscEntry e;
     e.name = name;
     e.type = type;
-    e.node = node;
+    if (type == pdiset::DiscEntryType::kFolder) {
+      auto handle = std::make_shared<pdiset::FolderHandle>();
+      handle->at = pdiset::IsoFolderAt{static_cast<uint32_t>(node), 0};
+      e.folder = std::move(handle);
+    }
     e.size = type == pdiset::DiscEntryType::kFile ? 1 : 0;
     return e;
   }
@@ -393,6 +399,12 @@ TEST(MountNodes, NamesAFolderCannotHoldAndDuplicatesLeftOut) {
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "x"), first.load());  // the same number every time
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(sub), "y"), 0);
   EXPECT_EQ(nodes.lookup(static_cast<uint64_t>(nodes.lookup(1, "bad")), "x"), -1);
+  // What the tree left out of a folder is told once, with the folder's path.
+  rewind(notes);
+  text.clear();
+  for (int c; (c = fgetc(notes)) != EOF;) text += static_cast<char>(c);
+  EXPECT_NE(text.find("quarnex-mount: in /sub, a record was left out\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("a record was left out"), text.rfind("a record was left out")) << text;
   fclose(notes);
 }
 

@@ -14,6 +14,9 @@ source "$(dirname "$0")/../../extractor/tests/thirdparty/pdi_set.sh"
 for t in genisoimage xorriso mkudffs udfinfo bsdtar 7zz cmp; do
   command -v "$t" > /dev/null || { echo "missing $t: run scripts/setup.sh"; exit 1; }
 done
+# pycdlib as Debian installs it, whichever python3 comes first in PATH.
+debian_python=/usr/bin/python3
+$debian_python -c 'import pycdlib' 2> /dev/null || { echo "missing python3-pycdlib: run scripts/setup.sh"; exit 1; }
 # The disc over 4 GiB has quarnex write its big file and image whole: in
 # memory, where there is room, they take seconds instead of the disk's tens.
 parent=/tmp
@@ -54,6 +57,64 @@ master_deep_rr() {
   make_tree src && mkdir -p src/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11 &&
     head -c 999 /dev/urandom > src/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11/bottom.bin &&
     xorriso -as mkisofs -quiet -R -V DEEP -o image.iso src 2> xorriso.log
+}
+# pycdlib writes UDF 2.60 with every folder's parent entry naming the root.
+master_udf_pycdlib() {
+  $debian_python - image.iso << 'EOF_PYCDLIB'
+import io, sys, pycdlib
+iso = pycdlib.PyCdlib()
+iso.new(udf="2.60")
+for d in ["/Music", "/Music/Artist Name", "/Music/Artist Name/Album (2003)", "/Music/Artist Name/Album (2003)/CD 2",
+          "/Empty"]:
+    iso.add_directory(udf_path=d)
+files = {"/Music/Artist Name/Album (2003)/track.txt": b"track one\n" * 1000,
+         "/Music/Artist Name/Album (2003)/CD 2/bonus.bin": bytes(range(256)) * 40,
+         "/Music/Artist Name/cover.txt": b"cover\n", "/readme.txt": b""}
+for path, data in files.items():
+    iso.add_fp(io.BytesIO(data), len(data), udf_path=path)
+iso.write(sys.argv[1])
+EOF_PYCDLIB
+}
+# A Rock Ridge disc whose ".." records lie: each folder's names itself, the
+# root or sector 0 by turns (patched after mastering).
+master_wrong_parents() {
+  make_tree src && genisoimage -quiet -R -V PARENTS -o image.iso src || return 1
+  python3 - image.iso << 'EOF_PARENTS'
+import struct, sys
+f = open(sys.argv[1], "r+b")
+def sector(n):
+    f.seek(n * 2048)
+    return f.read(2048)
+root = sector(16)[156:156 + 34]
+root_extent = struct.unpack_from("<I", root, 2)[0]
+pending, patched, turn = [(root_extent, struct.unpack_from("<I", root, 10)[0])], 0, 0
+while pending:
+    extent, length = pending.pop()
+    for s in range((length + 2047) // 2048):
+        data, at = sector(extent + s), 0
+        while at < 2048 and data[at] > 0:
+            r = data[at:at + data[at]]
+            child, flags, name = struct.unpack_from("<I", r, 2)[0], r[25], r[33:33 + r[32]]
+            if name == b"\x01" and extent != root_extent:
+                wrong = (extent, root_extent, 0)[turn % 3]
+                turn += 1
+                f.seek((extent + s) * 2048 + at + 2)
+                f.write(struct.pack("<I", wrong) + struct.pack(">I", wrong))
+                patched += 1
+            elif flags & 2 and name not in (b"\x00", b"\x01"):
+                pending.append((child, struct.unpack_from("<I", r, 10)[0]))
+            at += data[at]
+sys.exit(0 if patched >= 5 else "only %d '..' records patched" % patched)
+EOF_PARENTS
+}
+# Rock Ridge links with empty components, and long ones whose components go
+# on from one SL entry into the next (one of 300 bytes, which xorriso
+# refuses: genisoimage writes it).
+master_rr_links() {
+  local x250 y250
+  x250=$(printf 'x%.0s' {1..250}) y250=$(printf 'y%.0s' {1..250})
+  make_tree src && ln -s './//file' src/dots && ln -s '/tmp//..' src/up && ln -s "a/$x250/$y250/b" src/long &&
+    ln -s "a/$(printf 'z%.0s' {1..300})/b" src/longer && genisoimage -quiet -R -V LINKS -o image.iso src
 }
 # A sparse file of 4,600,000,123 bytes with data at its start, around
 # 4 GiB and at its end: recorded in several sections. The image's zeros
@@ -162,6 +223,9 @@ cases=(
   "deep-rr       master_deep_rr       bsdtar  0"
   "over-4gib     master_big           bsdtar  0"
   "empty-udf250  master_empty_udf250  udfinfo 0"
+  "udf-pycdlib   master_udf_pycdlib   7zz     0"
+  "wrong-parents master_wrong_parents bsdtar  1"
+  "rr-links      master_rr_links      bsdtar  0"
 )
 for row in "${cases[@]}"; do
   read -r name master judge member <<< "$row"
