@@ -1,5 +1,6 @@
 # Packages, made by CPack from what the install rules put in place: a .deb on
-# Linux (every program and manual page that `cmake --install` installs), and
+# Linux (every program, manual page and desktop file that `cmake --install`
+# installs), and
 # on Windows a zip with the programs and a README.txt side by side.
 # scripts/package.sh makes all three.
 set(CPACK_PACKAGE_NAME quarnex)
@@ -37,6 +38,13 @@ else()
   if(TARGET quarnex-mount)
     # A user mounts through fusermount3, which no library pulls in.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS fuse3)
+    # quarnex-open, which the desktop runs on a set, opens the folder with
+    # gio or xdg-open and tells a failure with notify-send or zenity; the
+    # file type and the entry are made known by shared-mime-info's and
+    # desktop-file-utils' triggers.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+      "libglib2.0-bin | xdg-utils, libnotify-bin | zenity, shared-mime-info, desktop-file-utils")
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS bash-completion)
   endif()
   file(READ ${QUARNEX_PACKAGING_DIR}/debian/description CPACK_DEBIAN_PACKAGE_DESCRIPTION)
   string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)

@@ -232,14 +232,15 @@ fuse_lowlevel_ops operations() {
 }
 
 // FUSE's own arguments: read-only, permissions checked by the kernel from
-// the modes shown, the set as the source, then the user's -o words.
+// the modes shown, the type fuse.quarnex-mount (the name mount -t and fstab
+// give), the set as the source, then the user's -o words.
 std::vector<std::string> fuse_words(const MountOptions& options, const std::string& fsname) {
   std::string escaped;
   for (char c : fsname) {
     if (c == ',' || c == '\\') escaped += '\\';
     escaped += c;
   }
-  std::vector<std::string> words{"quarnex-mount", "-o", "ro,default_permissions,subtype=quarnex,fsname=" + escaped};
+  std::vector<std::string> words{"quarnex-mount", "-o", "ro,default_permissions,subtype=quarnex-mount,fsname=" + escaped};
   for (const std::string& o : options.fuse_options) {
     words.push_back("-o");
     words.push_back(o);

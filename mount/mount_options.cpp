@@ -12,11 +12,51 @@ const char kUsage[] =
     "\n"
     "  -f             stay in the foreground\n"
     "  -d             debug: print every FUSE request (implies -f)\n"
-    "  -o OPT[,OPT]   FUSE mount options, for example allow_other\n"
+    "  -o OPT[,OPT]   FUSE mount options, for example allow_other; rw and the words\n"
+    "                 mount(8) keeps for itself (nofail, noauto, user, _netdev, x-*)\n"
+    "                 are ignored: the mount is always read-only\n"
     "  -h, --help     print this help\n"
     "  --version      print the version\n"
     "\n"
     "Unmount with: fusermount3 -u MOUNTPOINT\n";
+
+namespace {
+
+// Words of fstab's option field that tell mount(8), not the file system,
+// what to do; a helper run from mount(8) or fstab may still be given them.
+bool is_mount_command_word(const std::string& word) {
+  static const char* const kWords[] = {"defaults", "auto",  "noauto",  "nofail", "user",
+                                       "users",    "nouser", "owner",  "group",  "_netdev"};
+  for (const char* w : kWords)
+    if (word == w) return true;
+  return word.compare(0, 2, "x-") == 0 || word.compare(0, 8, "comment=") == 0;
+}
+
+void add_fuse_options(const std::string& list, MountOptions* o) {
+  std::string kept = kept_fuse_options(list);
+  if (!kept.empty()) o->fuse_options.push_back(kept);
+}
+
+}  // namespace
+
+std::string kept_fuse_options(const std::string& list) {
+  std::string kept, word;
+  auto end_word = [&] {
+    if (!word.empty() && word != "rw" && !is_mount_command_word(word)) kept += (kept.empty() ? "" : ",") + word;
+    word.clear();
+  };
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i] == ',') {
+      end_word();
+    } else {
+      // A backslash keeps the next character, a comma too, in the word.
+      if (list[i] == '\\' && i + 1 < list.size()) word += list[i++];
+      word += list[i];
+    }
+  }
+  end_word();
+  return kept;
+}
 
 std::string parse_mount_options(int argc, const char* const* argv, MountOptions* o) {
   std::vector<std::string> operands;
@@ -38,9 +78,9 @@ std::string parse_mount_options(int argc, const char* const* argv, MountOptions*
       o->foreground = true;
     } else if (word == "-o") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') return "-o needs mount options";
-      o->fuse_options.push_back(argv[++i]);
+      add_fuse_options(argv[++i], o);
     } else if (word.compare(0, 2, "-o") == 0) {
-      o->fuse_options.push_back(word.substr(2));
+      add_fuse_options(word.substr(2), o);
     } else {
       return "unknown option " + word;
     }

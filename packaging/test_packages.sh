@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the packages in build/packages/ (made by scripts/package.sh) as a
 # user would meet them: lintian on the .deb; the .deb unpacked into a
-# throw-away root, its programs run and its manual pages rendered; each zip
+# throw-away root, its programs run, its manual pages rendered and its
+# desktop files read by their tools; each zip
 # unpacked into an empty folder, its imports checked, and the 64-bit
 # programs started under Wine from that folder alone.
 # Usage: packaging/test_packages.sh [PACKAGE_DIR [MAKE_PDI_SET]]
@@ -159,6 +160,18 @@ debian_documents() {
   [[ $(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version) == "$version" ]] ||
     fail "the changelog's newest entry is not $version"
 }
+desktop_files() {  # what a desktop needs, and no maintainer script of our own
+  local share=$deb_root/usr/share
+  desktop-file-validate "$share/applications/quarnex-open.desktop" || fail "desktop-file-validate"
+  mkdir -p "$tmp/mime/packages" && cp "$share/mime/packages/quarnex.xml" "$tmp/mime/packages/" &&
+    update-mime-database "$tmp/mime" && grep -q '^application/x-pdi-image-set$' "$tmp/mime/types" ||
+    fail "update-mime-database knows no application/x-pdi-image-set"
+  bash -n "$share/bash-completion/completions/quarnex" && bash -n "$share/bash-completion/completions/quarnex-mount" ||
+    fail "bash completion files"
+  dpkg-deb -e "$deb" "$tmp/control" && [[ $(ls "$tmp/control" | tr '\n' ' ') == "control md5sums " ]] ||
+    fail "control files: $(ls "$tmp/control")"
+}
+check "the file type, desktop entry and completion are in, no maintainer script" desktop_files
 check "every program has a manual page" every_program_has_page
 check "every manual page is gzipped -n and renders with man -l" pages_render
 check "every program but quarnex prints $version with --version" versions_printed

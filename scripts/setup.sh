@@ -19,6 +19,9 @@ tests=(
   ffmpeg dvdauthor genisoimage lsdvd
   7zip udftools fuseiso archivemount
   dpkg-dev lintian man-db unzip
+  pcmanfm dbus dbus-x11 libglib2.0-bin desktop-file-utils shared-mime-info
+  xdg-utils libfile-mimeinfo-perl zenity libnotify-bin imagemagick x11-utils
+  bash-completion
 )
 case $what in
   programs) packages=("${programs[@]}") ;;

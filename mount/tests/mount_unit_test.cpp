@@ -50,6 +50,13 @@ TEST(MountOptions, WordsAndWhatTheyGive) {
       {{"-o", "allow_other,ro", "a", "b", "-oauto_unmount"}, "a.pdi", "b", false, false,
        {"allow_other,ro", "auto_unmount"}},
       {{"--", "-a", "b"}, "-a.pdi", "b", false, false, {}},
+      // What mount(8) and mount.fuse3 pass from fstab: rw and mount(8)'s own
+      // words are left out, a list of nothing else leaves no -o at all.
+      {{"a", "b", "-o", "rw,dev,suid"}, "a.pdi", "b", false, false, {"dev,suid"}},
+      {{"a", "b", "-o", "nofail,user,noauto,_netdev,x-gvfs-show,defaults,users,comment=x", "-o", "ro"},
+       "a.pdi", "b", false, false, {"ro"}},
+      {{"-o", "allow_other,,auto", "-o", "fsname=a\\,rw,rw", "a", "b"}, "a.pdi", "b", false, false,
+       {"allow_other", "fsname=a\\,rw"}},
   };
   for (const Case& c : cases) {
     std::string error;

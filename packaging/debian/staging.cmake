@@ -5,9 +5,13 @@
 set(root ${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX})
 
 # CPack has stripped the programs already; Debian also drops the compiler's
-# .comment and .note sections.
+# .comment and .note sections. Scripts (quarnex-open) are left as they are.
 file(GLOB programs ${root}/bin/*)
 foreach(program IN LISTS programs)
+  file(READ ${program} magic LIMIT 4 HEX)
+  if(NOT magic STREQUAL "7f454c46")
+    continue()
+  endif()
   execute_process(COMMAND strip --remove-section=.comment --remove-section=.note ${program}
                   RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
