@@ -5,5 +5,14 @@
 #include "word_split.h"
 
 // Windows hands over one text; quarnex splits it by its own rules, not by
-// the C runtime's.
-std::vector<std::string> command_words(int, char**) { return split_command_line(GetCommandLineA()); }
+// the C runtime's. The wide form is taken, as UTF-8, so that names outside
+// the code page arrive whole; the splitting's blanks, quotes and
+// backslashes are the same bytes in UTF-8.
+std::vector<std::string> command_words(int, char**) {
+  const wchar_t* line = GetCommandLineW();
+  int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return split_command_line(GetCommandLineA());
+  std::string text(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line, -1, &text[0], length, nullptr, nullptr);
+  return split_command_line(text.c_str());
+}
