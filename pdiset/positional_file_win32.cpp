@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "positional_file.h"
+#include "wide_path.h"
 
 namespace pdiset {
 
@@ -26,10 +27,10 @@ HANDLE handle_of(PositionalFile file) { return reinterpret_cast<HANDLE>(file); }
 
 PositionalFile open_positional(const char* path) {
   // Others may read, and delete: quarnex deletes members it has read.
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(wide_path(path).c_str());
     errno = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
                 ? EISDIR : errno_from(GetLastError());
     return kNoPositionalFile;
@@ -77,7 +78,7 @@ int64_t read_at(PositionalFile file, void* buffer, int64_t count, int64_t offset
 bool still_at_path(PositionalFile file, const char* path) {
   BY_HANDLE_FILE_INFORMATION open_info, path_info;
   if (!GetFileInformationByHandle(handle_of(file), &open_info)) return false;
-  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  HANDLE h = CreateFileW(wide_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool same = GetFileInformationByHandle(h, &path_info) &&

@@ -1,5 +1,6 @@
 // File operations on Windows, through the C runtime's descriptors so that
-// failures leave the runtime's error numbers and texts.
+// failures leave the runtime's error numbers and texts. Paths are UTF-8
+// inside and go to the wide calls, so that any name Windows allows works.
 #include "file_io.h"
 #include "file_io_raw.h"
 
@@ -10,14 +11,18 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include "pdiset/wide_path.h"
+
+using pdiset::wide_path;
+
 char path_separator() { return '\\'; }
 
 FileHandle open_for_reading(const char* path) {
-  return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  return _wopen(wide_path(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
 FileHandle create_for_writing(const char* path) {
-  return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+  return _wopen(wide_path(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
 }
 
@@ -41,12 +46,12 @@ int flush_to_disk(FileHandle handle) { return _commit(handle); }
 // NTFS and FAT keep a file's directory entry durable with the file itself.
 void flush_directory_of(const char*) {}
 
-int remove_file(const char* path) { return _unlink(path); }
+int remove_file(const char* path) { return _wunlink(wide_path(path).c_str()); }
 
-int make_directory(const char* path) { return _mkdir(path); }
+int make_directory(const char* path) { return _wmkdir(wide_path(path).c_str()); }
 
 static bool file_identity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  HANDLE h = CreateFileW(wide_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   BOOL ok = GetFileInformationByHandle(h, info);
@@ -64,4 +69,4 @@ bool same_file(const char* a, const char* b) {
   return same;
 }
 
-bool file_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const char* path) { return GetFileAttributesW(wide_path(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

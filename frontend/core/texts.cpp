@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "error_line.h"
+
 namespace quarnpad {
 
 const char kOpenFileFilter[] = "PDI Images (*.pdi)\0*.pdi\0All Files (*.*)\0*.*\0";
@@ -46,8 +48,37 @@ std::string replace_question(const std::string& path) {
   return path + " already exists.\r\nDo you want to replace it?";
 }
 
-std::string run_failed_message(const std::string& reason) {
-  return "quarnex stopped with an error:\r\n" + reason;
+std::string run_failed_message(const std::string& reason, const std::string& progress) {
+  std::string text = "quarnex stopped with an error:\r\n" + reason;
+  if (!progress.empty()) text += "\r\n\r\nIt had got as far as:\r\n" + progress;
+  return text;
+}
+
+std::string quote_in_field_message(const std::string& field) {
+  return "\"" + field + "\" holds a double quote (\").\r\n"
+         "No Windows name can hold one: take it out, then try again. Nothing was started.";
+}
+
+const char kImageField[] = "Path to .pdi files";
+const char kDestinationField[] = "Destination folder";
+
+const char kEndedBeforeStop[] = "quarnex had ended on its own before it could be stopped.";
+
+const char kStillRunningQuestion[] = "quarnex is still running. Stop it?";
+
+std::string stopped_message(const std::string& error_output) {
+  std::string incomplete_output = output_being_written(error_output);
+  if (error_output.compare(0, 8, "writing ") != 0 &&
+      error_output.find("\nwriting ") == std::string::npos) {
+    return "quarnex was stopped before it wrote any output.";
+  }
+  if (incomplete_output.empty()) {
+    return "quarnex was stopped between two outputs: every output it began is complete.\r\n"
+           "Files it had not begun were not written; the set's members hold them.";
+  }
+  return "quarnex was stopped. This output is incomplete:\r\n" + incomplete_output +
+         "\r\nFiles after it were not written; the set's members hold them. "
+         "Keep the incomplete output: members it was taken from may be deleted already.";
 }
 
 const char kRunningStatus[] = "quarnex is running...";

@@ -45,9 +45,26 @@ std::string partial_delete_question(std::size_t picked, std::size_t listed);
 // "&Convert to Iso": the image quarnex will write exists already.
 std::string replace_question(const std::string& path);
 
-// A run that ended with an error: "quarnex stopped with an error:" and the
-// reason on a new line.
-std::string run_failed_message(const std::string& reason);
+// A run that ended with an error: "quarnex stopped with an error:", the
+// reason on a line of its own and, when quarnex was writing an output, its
+// progress text apart below.
+std::string run_failed_message(const std::string& reason, const std::string& progress);
+
+// A path field holding a double quote; field is the field's caption
+// without its colon ("Destination folder").
+std::string quote_in_field_message(const std::string& field);
+extern const char kImageField[];
+extern const char kDestinationField[];
+
+// Closing the program while a run is under way.
+extern const char kStillRunningQuestion[];
+
+// quarnex stopped at the user's request, told from what it had written on
+// standard error: which output it left incomplete, if any.
+std::string stopped_message(const std::string& error_output);
+
+// The run asked to be stopped had ended on its own meanwhile.
+extern const char kEndedBeforeStop[];
 
 // The main window's line about the run: under way, ended well, failed.
 extern const char kRunningStatus[];

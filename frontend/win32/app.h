@@ -27,6 +27,9 @@ struct App {
   CommandEnabling enabling;  // what the enabling rules allow
   bool run_under_way;        // the action buttons wait while it is true
   HWND focus_before_run;     // given back when the run has ended
+  StartResult current_run;   // the run under way
+  bool end_after_run;        // the user chose to stop the run and end
+  bool run_stopped;          // the run was stopped (not ended on its own)
 };
 
 // Fills in everything but the windows, which are made when loaded.

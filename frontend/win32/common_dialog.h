@@ -16,8 +16,8 @@ struct CommonDialog {
 };
 
 // Shows the modal save dialog with the system's own title, no initial
-// folder and no default extension; it asks before replacing an existing
-// file. FileName changes only when the user accepts a name; returns false
+// folder and no default extension; it asks nothing about existing files
+// (the caller asks about the name quarnex writes). FileName changes only when the user accepts a name; returns false
 // when the user cancels (or the dialog fails).
 bool show_save(const Platform* platform, HWND owner, CommonDialog* dialog);
 

@@ -8,13 +8,14 @@
 #include "list_path.h"
 #include "runs.h"
 #include "texts.h"
+#include "wide_text.h"
 
 namespace quarnpad {
 
 void form1_command5_click(App* app) {
   if (app->run_under_way) return;
   const Platform* platform = app->platform;
-  apply_drive_root_rule(app->form1.controls[form1::Text2]);
+  if (!take_path_fields(app, app->form1.window, kImagePath)) return;
   std::string list_file = list_file_path(platform->temp_folder(platform->context));
   // A list left by an earlier run must never pass for this one's.
   platform->delete_file(platform->context, list_file);
@@ -27,6 +28,7 @@ void form1_command5_click(App* app) {
   if (outcome.ok && !platform->read_text_file(platform->context, list_file, &list)) {
     reason = no_list_file_reason(list_file);
   }
+  list = utf8_from_names(list);
   if (!reason.empty()) {
     // An open file-picking window holds an earlier run's list: it goes, so
     // that no file is picked from a list this run could not confirm.

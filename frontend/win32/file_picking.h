@@ -8,7 +8,8 @@
 
 namespace quarnpad {
 
-// "Extract &files": removes the old list file, starts the list run, waits
+// "Extract &files": refuses a set's path that holds a double quote,
+// removes the old list file, starts the list run, waits
 // for it to end while the windows stay usable, then loads or shows Form2
 // again. A run that fails or leaves no list file is reported with quarnex's
 // own error line, and Form2 is not opened; nor is it when the set's path

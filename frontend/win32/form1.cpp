@@ -6,6 +6,7 @@
 #include "file_picking.h"
 #include "form_window.h"
 #include "layout.h"
+#include "path_field.h"
 #include "runs.h"
 
 namespace quarnpad {
@@ -60,6 +61,15 @@ LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_ACTIVATE:
       if (ours) keep_focus_on_activate(&app->form1, wparam);
       return 0;
+    case WM_CLOSE:
+      if (ours && app->run_under_way) {
+        ask_to_stop_run(app, window);
+        return 0;
+      }
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_DROPFILES:
+      if (ours) form1_drop(app, reinterpret_cast<HDROP>(wparam));
+      return 0;
     case WM_DESTROY:
       if (ours) {
         // The main window going ends the program, the file-picking window
@@ -70,16 +80,27 @@ LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       }
       return 0;
     default:
-      return DefWindowProcA(window, message, wparam, lparam);
+      return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
 bool form1_load(App* app) {
   if (!create_form(app, form1_layout(), kForm1Class, &app->form1)) return false;
   form1_form_load(app);
+  DragAcceptFiles(app->form1.window, TRUE);
   show_form(&app->form1);
   SetFocus(app->form1.controls[form1::Command1]);
   return true;
+}
+
+void form1_drop(App* app, HDROP drop) {
+  std::vector<std::string> files = app->platform->dropped_files(app->platform->context, drop);
+  if (app->run_under_way) return;  // the path field waits for the run too
+  for (const std::string& file : files) {
+    if (!is_set_file(file)) continue;
+    open_set(app, file);
+    return;
+  }
 }
 
 void form1_form_load(App* app) {
@@ -103,6 +124,11 @@ void form1_text2_change(App* app) {
 
 void show_enabling(App* app) {
   bool idle = !app->run_under_way;
+  // What a run was started from waits with it; Exit stays, to stop it.
+  for (int row : {form1::Text1, form1::Text2, form1::Command1, form1::Command4, form1::Check1,
+                  form1::Check2, form1::Check3}) {
+    enable(app->form1.controls[row], idle);
+  }
   enable(app->form1.controls[form1::Command2], idle && app->enabling.command2);
   enable(app->form1.controls[form1::Command5], idle && app->enabling.command5);
   enable(app->form1.controls[form1::Command6], idle && app->enabling.command6);
@@ -113,6 +139,12 @@ void set_status(App* app, const char* text) {
   set_control_text(app->form1.controls[form1::Label1], text);
 }
 
-void form1_command3_click(App* app) { app->platform->quit(app->platform->context); }
+void form1_command3_click(App* app) {
+  if (app->run_under_way) {
+    ask_to_stop_run(app, app->form1.window);
+    return;
+  }
+  app->platform->quit(app->platform->context);
+}
 
 }  // namespace quarnpad

@@ -21,13 +21,19 @@ void form1_text1_change(App* app);
 void form1_text2_change(App* app);
 
 // Puts the enabling on the action buttons: what the rules allow, and none
-// of them (Form2's "&Extract file(s)" included) while a run is under way.
+// of them (Form2's "&Extract file(s)" included) while a run is under way;
+// the fields, the check boxes and the Browse buttons wait for a run too.
 void show_enabling(App* app);
 
 // The line above the first frame that tells how the last run went.
 void set_status(App* app, const char* text);
 
-// "E&xit": ends the program at once, without a question.
+// "E&xit": ends the program at once, without a question, unless a run is
+// under way: then it asks whether to stop it, as closing the window does.
 void form1_command3_click(App* app);
+
+// Files dropped on the main window: the first ".pdi" file goes into Text1
+// as "&Browse" would put it there; other files are passed over.
+void form1_drop(App* app, HDROP drop);
 
 }  // namespace quarnpad

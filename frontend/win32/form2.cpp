@@ -39,7 +39,7 @@ LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       if (ours) app->form2 = FormWindow{};  // the main window alone ends the program
       return 0;
     default:
-      return DefWindowProcA(window, message, wparam, lparam);
+      return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
@@ -71,6 +71,7 @@ void form2_command2_click(App* app) {
   const FormWindow& main = app->form1;
   const FormWindow& picking = app->form2;
   HWND list = picking.controls[form2::List1];
+  if (!take_path_fields(app, picking.window, kImagePath | kDestinationPath)) return;
   LRESULT picked = SendMessageA(list, LB_GETSELCOUNT, 0, 0);
   if (picked <= 0) {
     // No file words would make quarnex extract every file.

@@ -1,6 +1,7 @@
 #include "form_window.h"
 
 #include "tool_tip.h"
+#include "wide_text.h"
 
 #include <commctrl.h>
 
@@ -8,15 +9,15 @@
 
 namespace quarnpad {
 
-const char kForm1Class[] = "QuarnpadForm1";
-const char kForm2Class[] = "QuarnpadForm2";
+const wchar_t kForm1Class[] = L"QuarnpadForm1";
+const wchar_t kForm2Class[] = L"QuarnpadForm2";
 
 namespace {
 
 const DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 struct ControlClass {
-  const char* window_class;
+  const wchar_t* window_class;
   DWORD style;
   DWORD ex_style;
 };
@@ -25,49 +26,50 @@ ControlClass control_class(ControlKind kind) {
   const DWORD child = WS_CHILD | WS_VISIBLE;
   switch (kind) {
     case ControlKind::kButton:
-      return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
+      return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
     case ControlKind::kTextBox:
-      return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+      return {L"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::kFrame:
-      return {"BUTTON", child | BS_GROUPBOX, 0};
+      return {L"BUTTON", child | BS_GROUPBOX, 0};
     case ControlKind::kCheckBox:
-      return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, 0};
+      return {L"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, 0};
     case ControlKind::kListBox:
-      return {"LISTBOX",
+      return {L"LISTBOX",
               child | WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY |
                   LBS_NOINTEGRALHEIGHT,
               WS_EX_CLIENTEDGE};
     case ControlKind::kLabel:
-      return {"STATIC", child | SS_LEFT, 0};
+      return {L"STATIC", child | SS_LEFT, 0};
   }
-  return {"STATIC", child, 0};
+  return {L"STATIC", child, 0};
 }
 
 void add_tool_tip(FormWindow* form, const App* app, HWND control, const char* text) {
   if (form->tool_tip == nullptr) {
-    form->tool_tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    form->tool_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, form->window, nullptr,
                                      app->instance, nullptr);
     if (form->tool_tip == nullptr) return;
     keep_tool_tip_wide_enough(form->tool_tip);
   }
-  TOOLINFOA tool = {};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  std::wstring tip = wide(text);
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = form->window;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<char*>(text);
-  SendMessageA(form->tool_tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.lpszText = &tip[0];
+  SendMessageW(form->tool_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace
 
-bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC window_proc) {
-  WNDCLASSEXA existing = {};
+bool register_form_class(HINSTANCE instance, const wchar_t* class_name, WNDPROC window_proc) {
+  WNDCLASSEXW existing = {};
   existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(instance, class_name, &existing)) return true;
-  WNDCLASSEXA wc = {};
+  if (GetClassInfoExW(instance, class_name, &existing)) return true;
+  WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = window_proc;
   wc.hInstance = instance;
@@ -81,15 +83,16 @@ bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC win
   wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = class_name;
-  return RegisterClassExA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }
 
-bool create_form(App* app, const FormLayout& layout, const char* class_name, FormWindow* form) {
+bool create_form(App* app, const FormLayout& layout, const wchar_t* class_name,
+                 FormWindow* form) {
   *form = FormWindow{};
   PixelRect client = client_rect(layout, app->dpi_x, app->dpi_y);
   RECT outer = {0, 0, client.width, client.height};
   AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
-  form->window = CreateWindowExA(0, class_name, layout.caption, kFormStyle, CW_USEDEFAULT,
+  form->window = CreateWindowExW(0, class_name, wide(layout.caption).c_str(), kFormStyle, CW_USEDEFAULT,
                                  CW_USEDEFAULT, outer.right - outer.left,
                                  outer.bottom - outer.top, nullptr, nullptr, app->instance, app);
   if (form->window == nullptr) return false;
@@ -97,13 +100,13 @@ bool create_form(App* app, const FormLayout& layout, const char* class_name, For
     const ControlLayout& control = layout.controls[row];
     ControlClass cls = control_class(control.kind);
     PixelRect r = control_rect(layout, row, app->dpi_x, app->dpi_y);
-    HWND handle = CreateWindowExA(
-        cls.ex_style, cls.window_class, control.caption, cls.style, r.left, r.top, r.width,
+    HWND handle = CreateWindowExW(
+        cls.ex_style, cls.window_class, wide(control.caption).c_str(), cls.style, r.left, r.top, r.width,
         r.height, form->window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + row)), app->instance,
         nullptr);
     if (handle == nullptr) return false;
-    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(app->font), FALSE);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(app->font), FALSE);
     form->controls[row] = handle;
     if (control.tool_tip != nullptr) add_tool_tip(form, app, handle, control.tool_tip);
   }
@@ -111,19 +114,19 @@ bool create_form(App* app, const FormLayout& layout, const char* class_name, For
 }
 
 bool is_form_window(HWND window) {
-  char name[32] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return std::strcmp(name, kForm1Class) == 0 || std::strcmp(name, kForm2Class) == 0;
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  return lstrcmpW(name, kForm1Class) == 0 || lstrcmpW(name, kForm2Class) == 0;
 }
 
 App* app_of(HWND window) {
-  return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void remember_app(HWND window, UINT message, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA,
+    const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(window, GWLP_USERDATA,
                       reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
 }

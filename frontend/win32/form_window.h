@@ -8,18 +8,19 @@
 
 namespace quarnpad {
 
-extern const char kForm1Class[];
-extern const char kForm2Class[];
+extern const wchar_t kForm1Class[];
+extern const wchar_t kForm2Class[];
 
 // Control identifiers are kFirstControlId + row.
 const int kFirstControlId = 1000;
 
 // Registers one window class unless it is registered already; its windows
 // are made with the App as the creation parameter (see remember_app).
-bool register_form_class(HINSTANCE instance, const char* class_name, WNDPROC window_proc);
+bool register_form_class(HINSTANCE instance, const wchar_t* class_name, WNDPROC window_proc);
 
 // Makes the window hidden, with every control of the layout.
-bool create_form(App* app, const FormLayout& layout, const char* class_name, FormWindow* form);
+bool create_form(App* app, const FormLayout& layout, const wchar_t* class_name,
+                 FormWindow* form);
 
 // True for the windows of Form1 and Form2.
 bool is_form_window(HWND window);

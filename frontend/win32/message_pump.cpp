@@ -6,14 +6,14 @@ namespace quarnpad {
 
 void dispatch_message(MSG* msg) {
   HWND root = msg->hwnd != nullptr ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
-  if (root != nullptr && is_form_window(root) && IsDialogMessageA(root, msg)) return;
+  if (root != nullptr && is_form_window(root) && IsDialogMessageW(root, msg)) return;
   TranslateMessage(msg);
-  DispatchMessageA(msg);
+  DispatchMessageW(msg);
 }
 
 bool pump_pending_messages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
@@ -25,7 +25,7 @@ bool pump_pending_messages() {
 
 int run_message_loop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) dispatch_message(&msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch_message(&msg);
   return static_cast<int>(msg.wParam);
 }
 

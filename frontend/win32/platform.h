@@ -5,9 +5,11 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 namespace quarnpad {
 
@@ -25,13 +27,15 @@ struct RunEnd {
   std::string error_output;  // what the run wrote on standard error
 };
 
+// Texts are UTF-8 (paths, command lines, messages); the dialogs take the
+// system's wide records.
 struct Platform {
   void* context;  // handed back to every call; the real table leaves it null
 
-  BOOL (*get_open_file_name)(void* context, OPENFILENAMEA* record);
-  BOOL (*get_save_file_name)(void* context, OPENFILENAMEA* record);
-  LPITEMIDLIST (*browse_for_folder)(void* context, BROWSEINFOA* info);
-  BOOL (*path_from_id_list)(void* context, LPCITEMIDLIST list, char* path);
+  BOOL (*get_open_file_name)(void* context, OPENFILENAMEW* record);
+  BOOL (*get_save_file_name)(void* context, OPENFILENAMEW* record);
+  LPITEMIDLIST (*browse_for_folder)(void* context, BROWSEINFOW* info);
+  BOOL (*path_from_id_list)(void* context, LPCITEMIDLIST list, wchar_t* path);
   void (*free_id_list)(void* context, LPITEMIDLIST list);
   int (*message_box)(void* context, HWND owner, const char* text, const char* caption,
                      UINT type);
@@ -46,8 +50,17 @@ struct Platform {
                                int show_state);
 
   // Waits for a run to end while the windows go on working; hands back its
-  // status and standard error and closes its handles.
+  // status and standard error (read in the code page quarnex prints in) and
+  // closes its handles.
   RunEnd (*wait_for_run)(void* context, const StartResult& run);
+
+  // Ends a run that is being waited for and returns once it is gone; the
+  // wait then sees it end. False when it had ended on its own already.
+  bool (*stop_run)(void* context, const StartResult& run);
+
+  // The files of a drop on a window (DragQueryFile), the drop then
+  // finished.
+  std::vector<std::string> (*dropped_files)(void* context, HDROP drop);
 
   // Whether a file of that name exists.
   bool (*file_exists)(void* context, const std::string& path);
@@ -55,7 +68,7 @@ struct Platform {
   // Deletes a file; false when it is not there or cannot be deleted.
   bool (*delete_file)(void* context, const std::string& path);
 
-  // The user's temporary folder as GetTempPathA gives it, or empty.
+  // The user's temporary folder as GetTempPath gives it, or empty.
   std::string (*temp_folder)(void* context);
 
   bool (*read_text_file)(void* context, const std::string& path, std::string* content);

@@ -1,13 +1,15 @@
 #include "program_start.h"
 
+#include "wide_text.h"
+
 #include <vector>
 
 namespace quarnpad {
 
 std::string own_folder() {
-  char path[MAX_PATH * 2] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  std::string folder(path, length);
+  wchar_t path[MAX_PATH * 4] = {};
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+  std::string folder = utf8(std::wstring(path, length));
   std::string::size_type slash = folder.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
@@ -22,13 +24,13 @@ struct WaitedRunStreams {
 };
 
 HANDLE temporary_error_file(SECURITY_ATTRIBUTES* inherit) {
-  char folder[MAX_PATH + 1] = {};
-  char name[MAX_PATH + 1] = {};
-  DWORD length = GetTempPathA(sizeof(folder), folder);
-  if (length == 0 || length >= sizeof(folder) || !GetTempFileNameA(folder, "qpd", 0, name)) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  wchar_t name[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH || !GetTempFileNameW(folder, L"qpd", 0, name)) {
     return INVALID_HANDLE_VALUE;
   }
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
+  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, inherit,
                      CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                      nullptr);
@@ -36,7 +38,7 @@ HANDLE temporary_error_file(SECURITY_ATTRIBUTES* inherit) {
 
 bool open_waited_run_streams(WaitedRunStreams* streams) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  streams->input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+  streams->input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                OPEN_EXISTING, 0, nullptr);
   streams->error = temporary_error_file(&inherit);
   return streams->input != INVALID_HANDLE_VALUE && streams->error != INVALID_HANDLE_VALUE;
@@ -51,15 +53,18 @@ void close_handle(HANDLE* handle) {
 
 StartResult start_program_from(const std::string& folder, const std::string& command_line,
                                int show_state, StartKind kind) {
-  std::string beside = folder + "\\quarnex.exe";
-  DWORD attributes = GetFileAttributesA(beside.c_str());
+  std::wstring beside = wide(folder + "\\quarnex.exe");
+  DWORD attributes = GetFileAttributesW(beside.c_str());
   bool found_beside =
       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 
-  std::vector<char> line(command_line.begin(), command_line.end());
-  line.push_back('\0');
+  // The wide command line: quarnex takes it as such, names outside the code
+  // page included.
+  std::wstring wide_line = wide(command_line);
+  std::vector<wchar_t> line(wide_line.begin(), wide_line.end());
+  line.push_back(L'\0');
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_state);
@@ -78,7 +83,7 @@ StartResult start_program_from(const std::string& folder, const std::string& com
     startup.hStdError = streams.error;
   }
   PROCESS_INFORMATION info = {};
-  BOOL created = CreateProcessA(found_beside ? beside.c_str() : nullptr, line.data(), nullptr,
+  BOOL created = CreateProcessW(found_beside ? beside.c_str() : nullptr, line.data(), nullptr,
                                 nullptr, waited ? TRUE : FALSE, CREATE_NEW_CONSOLE, nullptr,
                                 nullptr, &startup, &info);
   DWORD error = created ? 0 : GetLastError();
@@ -96,11 +101,11 @@ StartResult start_program_from(const std::string& folder, const std::string& com
 }
 
 std::string system_error_text(DWORD error) {
-  char* text = nullptr;
-  DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length != 0 ? std::string(text, length) : std::string();
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length != 0 ? utf8(std::wstring(text, length)) : std::string();
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ')) {

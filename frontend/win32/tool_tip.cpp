@@ -1,6 +1,7 @@
 #include "tool_tip.h"
 
 #include "controls.h"
+#include "wide_text.h"
 
 #include <commctrl.h>
 
@@ -38,9 +39,10 @@ void keep_tool_tip_wide_enough(HWND tool_tip) {
 int drawn_text_width(HWND window, const std::string& text) {
   HDC screen = GetDC(window);
   HDC dc = CreateCompatibleDC(screen);
-  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  std::wstring shown = wide(text);
   RECT extent = {0, 0, 0, 0};
-  DrawTextA(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, shown.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   // Room to the right for whatever inks past the extent.
   int width = extent.right + extent.bottom * 2 + 8;
   int height = extent.bottom > 0 ? extent.bottom : 1;
@@ -50,7 +52,7 @@ int drawn_text_width(HWND window, const std::string& text) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkMode(dc, TRANSPARENT);
-  DrawTextA(dc, text.c_str(), -1, &all, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  DrawTextW(dc, shown.c_str(), -1, &all, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   int inked = 0;
   for (int x = width - 1; x >= 0 && inked == 0; --x) {
     for (int y = 0; y < height; ++y) {

@@ -1,8 +1,8 @@
 #include "command_line.h"
 
-#include "drive_root.h"
 #include "name_list.h"
 #include "run_choice.h"
+#include "extractor/word_split.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +12,9 @@
 namespace quarnpad {
 namespace {
 
-// quarnex's own word splitting of a Windows command line, written down here
-// to show that the lines we compose come apart into the intended words.
+// quarnex's own splitting of a Windows command line, the code it runs.
 std::vector<std::string> quarnex_words(const std::string& line) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (true) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size()) return words;
-    std::string word;
-    bool quoting = false;
-    while (i < line.size() && (quoting || (line[i] != ' ' && line[i] != '\t'))) {
-      if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
-        // two backslashes and a quote: one backslash stays, quoting switches;
-        // one backslash and a quote: the quote is a character of the word.
-        if (i > 0 && line[i - 1] == '\\') {
-          quoting = !quoting;
-        } else {
-          word += '"';
-        }
-        i += 2;
-      } else if (line[i] == '"') {
-        quoting = !quoting;
-        ++i;
-      } else {
-        word += line[i++];
-      }
-    }
-    words.push_back(word);
-  }
+  return split_command_line(line.c_str());
 }
 
 TEST(CommandLine, ExtractAllExample) {
@@ -80,8 +54,8 @@ TEST(CommandLine, PathsGoInUnchanged) {
       {"", "E:\\a.pdi", "quarnex -m \"\" \"E:\\a.pdi\""},
       {"D:\\out", "", "quarnex -m \"D:\\out\" \"\""},
       {" D:\\my out ", " E:\\a b.pdi ", "quarnex -m \" D:\\my out \" \" E:\\a b.pdi \""},
-      {"D:\\movies\\", "x", "quarnex -m \"D:\\movies\\\" \"x\""},
-      {"d:\\", "x", "quarnex -m \"d:\\\" \"x\""},
+      {"D:\\movies\\", "x", "quarnex -m \"D:\\movies\\\\\" \"x\""},
+      {"d:\\", "x", "quarnex -m \"d:\\\\\" \"x\""},
       {"D:", "movie", "quarnex -m \"D:\" \"movie\""},
   };
   for (const Row& row : rows) {
@@ -95,26 +69,48 @@ TEST(CommandLine, SelectedRunWithNothingSelectedHasNoFileWords) {
             compose_selected_run("quarnex -m ", "D:", "E:\\a.pdi", ""));
 }
 
-TEST(CommandLine, QuarnexSplitsComposedLinesIntoTheIntendedWords) {
-  std::vector<std::string> words = quarnex_words(compose_list_run(
-      "C:\\Users\\Jo Smith\\AppData\\Local\\Temp\\pdilist.txt", "E:\\my images\\movie.pdi"));
-  EXPECT_EQ((std::vector<std::string>{"quarnex", "-gb",
-                                      "C:\\Users\\Jo Smith\\AppData\\Local\\Temp\\pdilist.txt",
-                                      "E:\\my images\\movie.pdi"}),
-            words);
-
-  words = quarnex_words(compose_selected_run("quarnex -r -v -m ", apply_drive_root("E:\\"),
-                                             "E:\\a b.pdi", " VTS_01_1.VOB;1"));
-  EXPECT_EQ((std::vector<std::string>{"quarnex", "-r", "-v", "-m", "E:", "E:\\a b.pdi",
-                                      "VTS_01_1.VOB;1"}),
-            words);
+// Every path composed comes back from quarnex's splitting as exactly that
+// word, in every position of every kind of line.
+TEST(CommandLine, EveryComposedPathSplitsBackWhole) {
+  const std::vector<std::string> paths = {
+      "C:\\",
+      "D:\\",
+      "c:\\",
+      "Z:\\out\\t7\\",
+      "Z:\\out\\t7\\\\",            // two trailing backslashes
+      "Z:\\out\\t7\\\\\\",        // three
+      "\\\\server\\share\\",        // a share's root
+      "\\\\server\\share\\sets\\a.pdi",
+      "C:\\my sets\\movie one.pdi",   // blanks
+      "C:\\a\\\\b\\\\\\c",          // doubled backslashes inside
+      " D:\\out ",                    // blanks at either end
+      "D:\\out\\ ",                   // a blank after the backslash
+      "D:",
+      "",
+      "E:\\\xd0\x9f\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0\\\xe6\x98\xa0\xe7\x94\xbb.pdi",  // UTF-8
+      "-r",                             // a path that looks like an option
+  };
+  for (const std::string& a : paths) {
+    for (const std::string& b : paths) {
+      SCOPED_TRACE("[" + a + "] [" + b + "]");
+      EXPECT_EQ((std::vector<std::string>{"quarnex", "-r", "-v", "-m", a, b, "VTS_01_1.VOB;1"}),
+                quarnex_words(compose_selected_run("quarnex -r -v -m ", a, b, " VTS_01_1.VOB;1")));
+      EXPECT_EQ((std::vector<std::string>{"quarnex", "-i", a, b}),
+                quarnex_words(compose_run("quarnex -i ", a, b)));
+      EXPECT_EQ((std::vector<std::string>{"quarnex", "-gb", a, b}),
+                quarnex_words(compose_list_run(a, b)));
+    }
+  }
 }
 
-TEST(CommandLine, ADriveRootLeftWithItsBackslashJoinsTheWords) {
-  // Why the rule exists: the backslash escapes the closing quote.
-  std::vector<std::string> words = quarnex_words(compose_run("quarnex -m ", "D:\\", "E:\\a.pdi"));
+// The fault a trailing backslash used to make: without the extra one the
+// closing quote is taken as a character and the set's path joins the
+// destination's word.
+TEST(CommandLine, ATrailingBackslashAloneWouldSwallowTheNextWord) {
+  std::vector<std::string> words = quarnex_words("quarnex -m \"Z:\\out\\t7\\\" \"Z:\\example.pdi\"");
   ASSERT_EQ(3u, words.size());
-  EXPECT_EQ("D:\" E:\\a.pdi", words[2]);
+  EXPECT_EQ("Z:\\out\\t7\" Z:\\example.pdi", words[2]);
+  EXPECT_EQ("\"Z:\\out\\t7\\\\\"", quoted_word("Z:\\out\\t7\\"));
 }
 
 }  // namespace

@@ -47,5 +47,45 @@ TEST(ErrorLine, OnlyTheWholePromptIsPassedOver) {
   EXPECT_EQ("Hit <RETURN> to continue later", quarnex_error_line("Hit <RETURN> to continue later\n"));
 }
 
+// A reason quarnex printed right after an output's progress: the two apart.
+TEST(ErrorLine, ReasonSplitFromTheProgressBeforeIt) {
+  struct Row {
+    const char* line;
+    const char* reason;
+    const char* progress;
+  };
+  const Row rows[] = {
+      {"writing Z:\\o\\VTS_01_3.VOB (1153 extents) Z:\\s\\example.pdi02: No such file or directory",
+       "Z:\\s\\example.pdi02: No such file or directory", "writing Z:\\o\\VTS_01_3.VOB (1153 extents)"},
+      {"writing Z:\\o\\VTS_01_1.VOB (9 extents) ..(Z:\\s\\example.pdi01)reading partial extent, "
+       "second part: unexpected end of file",
+       "reading partial extent, second part: unexpected end of file",
+       "writing Z:\\o\\VTS_01_1.VOB (9 extents) ..(Z:\\s\\example.pdi01)"},
+      {"(Z:\\s (2)\\example.PDI01)reading partial extent", "reading partial extent",
+       "(Z:\\s (2)\\example.PDI01)"},                       // a ")" inside the member's path
+      {"Z:\\s\\example.pdi: No such file or directory", "Z:\\s\\example.pdi: No such file or directory", ""},
+      {"writing Z:\\o\\A.VOB (2 extents) ", "writing Z:\\o\\A.VOB (2 extents)", ""},  // nothing after it
+      {"(not a member) failed", "(not a member) failed", ""},
+      {"", "", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    FailureLine split = split_failure_line(row.line);
+    EXPECT_EQ(row.reason, split.reason);
+    EXPECT_EQ(row.progress, split.progress);
+  }
+}
+
+// What quarnex was writing when it was stopped: a last output line that no
+// line end closed.
+TEST(ErrorLine, OutputBeingWritten) {
+  const std::string done = "writing D:\\o\\A.VOB (4 extents) ..\r\n";
+  EXPECT_EQ("D:\\o\\B.VOB", output_being_written(kStart + done + "writing D:\\o\\B.VOB (9 extents) .(E:\\a.pdi01)."));
+  EXPECT_EQ("D:\\my out (1)\\B.VOB", output_being_written("writing D:\\my out (1)\\B.VOB (9 extents) "));
+  EXPECT_EQ("", output_being_written(kStart + done));       // between two outputs
+  EXPECT_EQ("", output_being_written(kStart));              // none begun
+  EXPECT_EQ("", output_being_written("writing D:\\o\\B.VOB"));  // not yet its count
+}
+
 }  // namespace
 }  // namespace quarnpad

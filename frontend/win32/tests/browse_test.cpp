@@ -15,8 +15,8 @@ TEST_F(BrowseTest, OpenFileDialogGetsExactlyItsFields) {
   click(form1(form1::Command1));
   ASSERT_EQ(1u, script_.open_calls.size());
   const FileDialogCall& call = script_.open_calls[0];
-  const OPENFILENAMEA& r = call.record;
-  EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400A, r.lStructSize);
+  const OPENFILENAMEW& r = call.record;
+  EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400W, r.lStructSize);
   if (sizeof(void*) == 4) {
     EXPECT_EQ(76u, r.lStructSize);
   }
@@ -80,7 +80,7 @@ TEST_F(BrowseTest, CancelledOpenFileEnablesNothing) {
 TEST_F(BrowseTest, FolderDialogGetsExactlyItsFields) {
   click(form1(form1::Command4));
   ASSERT_EQ(1u, script_.folder_calls.size());
-  const BROWSEINFOA& info = script_.folder_calls[0].info;
+  const BROWSEINFOW& info = script_.folder_calls[0].info;
   EXPECT_EQ(app_.form1.window, info.hwndOwner);
   EXPECT_EQ(nullptr, info.pidlRoot);
   EXPECT_EQ(nullptr, info.pszDisplayName);

@@ -11,6 +11,8 @@
 #include "scripted_platform.h"
 #include "screenshot.h"
 #include "texts.h"
+#include "browse.h"
+#include "wide_text.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -381,6 +383,123 @@ TEST(EndToEnd, PartialDeleteAsksCancelEndsConvertFailureIsTold) {
   RemoveDirectoryA(destination.c_str());
   for (const std::string& member : members) DeleteFileA(member.c_str());
   RemoveDirectoryA(work.c_str());
+}
+
+// Every file of a folder (wide names, as UTF-8) with its bytes.
+std::map<std::string, std::string> folder_files(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::string name = utf8(found.cFileName);
+    HANDLE file = CreateFileW(wide(folder + "\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+      bytes.append(buffer, got);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    files[name] = bytes;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
+void remove_folder(const std::string& folder) {
+  for (const auto& file : folder_files(folder)) DeleteFileW(wide(folder + "\\" + file.first).c_str());
+  RemoveDirectoryW(wide(folder).c_str());
+}
+
+bool exists_wide(const std::string& path) {
+  return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Handed a set's path as its command line, "&Extract all files" extracts
+// it; a set in a folder whose name lies outside the code page (Cyrillic and
+// Japanese) extracts to such a folder byte for byte alike; a destination
+// with a double quote in it runs nothing and deletes nothing.
+TEST(EndToEnd, HandedSetNamesOutsideTheCodePageAndQuotesInAField) {
+  const char* examples_env = std::getenv("QUARNEX_EXAMPLES");
+  ASSERT_TRUE(examples_env != nullptr && *examples_env != '\0') << "QUARNEX_EXAMPLES is not set";
+  std::string examples = windows_path(examples_env);
+  wchar_t temp_wide[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp_wide);
+  std::string temp = utf8(temp_wide);
+  std::string pid = std::to_string(GetCurrentProcessId());
+  std::string plain = temp + "quarnpad handed " + pid;
+  // "Папка 映画": a folder no Western code page can name.
+  std::string foreign = temp + "\xd0\x9f\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0 \xe6\x98\xa0\xe7\x94\xbb " + pid;
+  std::vector<std::string> members = copy_example_set(examples, plain);
+  ASSERT_GE(members.size(), 2u);
+  ASSERT_TRUE(CreateDirectoryW(wide(foreign).c_str(), nullptr)) << foreign;
+  std::vector<std::string> foreign_members;
+  for (const std::string& member : members) {
+    std::string to = foreign + member.substr(member.rfind('\\'));
+    ASSERT_TRUE(CopyFileW(wide(member).c_str(), wide(to).c_str(), FALSE)) << to;
+    foreign_members.push_back(to);
+  }
+  int running_before = quarnex_processes();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+
+  Script script;
+  init_script(&script);
+  Platform platform = *system_platform();
+  platform.context = &script;
+  platform.message_box = script.platform.message_box;
+  platform.start_program = watched_start;
+  App app;
+  init_app(&app, &platform, GetModuleHandleA(nullptr));
+  ASSERT_TRUE(form1_load(&app));
+
+  // 8. Started as "Open with" starts it: the set's path fills the field.
+  open_set_from_command_line(&app, wide("\"C:\\Quarnpad\\Quarnpad.exe\" \"" + members[0] + "\"").c_str());
+  EXPECT_EQ(members[0], control_text(app.form1.controls[form1::Text1]));
+  std::string plain_out = plain + "\\out";
+  set_control_text(app.form1.controls[form1::Text2], plain_out);
+  int starts = g_starts;
+  SendMessageA(app.form1.controls[form1::Command2], BM_CLICK, 0, 0);
+  EXPECT_EQ(starts + 1, g_starts);
+  for (const MessageCall& m : script.messages) ADD_FAILURE() << "message box: " << m.text;
+  EXPECT_EQ(kDoneStatus, control_text(app.form1.controls[form1::Label1]));
+  std::map<std::string, std::string> extracted = folder_files(plain_out);
+  EXPECT_GE(extracted.size(), 5u);
+  EXPECT_EQ(1u, extracted.count("VTS_01_1.VOB")) << "the set was not extracted";
+
+  // 7. The same set in the foreign folder, to a foreign destination.
+  std::string foreign_out = foreign + "\\\xd0\xb2\xd1\x8b\xd0\xb2\xd0\xbe\xd0\xb4";  // "вывод"
+  set_control_text(app.form1.controls[form1::Text1], foreign_members[0]);
+  set_control_text(app.form1.controls[form1::Text2], foreign_out);
+  SendMessageA(app.form1.controls[form1::Command2], BM_CLICK, 0, 0);
+  EXPECT_EQ(starts + 2, g_starts);
+  for (const MessageCall& m : script.messages) ADD_FAILURE() << "message box: " << m.text;
+  EXPECT_EQ(kDoneStatus, control_text(app.form1.controls[form1::Label1]));
+  EXPECT_TRUE(folder_files(foreign_out) == extracted) << "the foreign folder's outputs differ";
+
+  // 1. Options hidden in the destination: refused, nothing run or deleted.
+  std::string second = plain + "\\q2";
+  set_control_text(app.form1.controls[form1::Text1], members[0]);
+  set_control_text(app.form1.controls[form1::Text2], plain + "\\q\" -r -d \"" + second);
+  SendMessageA(app.form1.controls[form1::Command2], BM_CLICK, 0, 0);
+  EXPECT_EQ(starts + 2, g_starts) << "quarnex was started";
+  ASSERT_EQ(1u, script.messages.size());
+  EXPECT_EQ(quote_in_field_message(kDestinationField), script.messages[0].text);
+  for (const std::string& member : members) EXPECT_TRUE(exists_wide(member)) << member;
+  EXPECT_FALSE(exists_wide(second));
+  EXPECT_FALSE(exists_wide(plain + "\\q"));
+  EXPECT_EQ(running_before, quarnex_processes()) << "a quarnex was left running";
+  close_app(&app);
+
+  remove_folder(plain_out);
+  remove_folder(foreign_out);
+  for (const std::string& member : foreign_members) DeleteFileW(wide(member).c_str());
+  RemoveDirectoryW(wide(foreign).c_str());
+  for (const std::string& member : members) DeleteFileW(wide(member).c_str());
+  RemoveDirectoryW(wide(plain).c_str());
 }
 
 }  // namespace

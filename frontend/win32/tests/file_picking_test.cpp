@@ -65,13 +65,13 @@ TEST_F(FilePickingTest, Form2LaidOutFromItsTable) {
   EXPECT_FALSE(style & LBS_SORT);
 }
 
-TEST_F(FilePickingTest, ListRunMinimisedWhateverCheck3AndDriveRootShortened) {
+TEST_F(FilePickingTest, ListRunMinimisedWhateverCheck3AndDriveRootKept) {
   for (int check3 : {0, 1}) {
     set_check(form1(form1::Check3), check3 != 0);
     prepare("E:\\a.pdi", "E:\\");
     click(form1(form1::Command5));
     EXPECT_EQ(SW_SHOWMINIMIZED, script_.starts.back().show_state);
-    EXPECT_EQ("E:", text_of(form1(form1::Text2)));
+    EXPECT_EQ("E:\\", text_of(form1(form1::Text2)));
   }
 }
 
@@ -165,14 +165,15 @@ TEST_F(FilePickingTest, NothingSelectedStartsNothing) {
 TEST_F(FilePickingTest, ControlsReadAtTheMomentOfUse) {
   prepare("E:\\a.pdi", "E:\\");
   click(form1(form1::Command5));
-  EXPECT_EQ("E:", text_of(form1(form1::Text2)));
+  EXPECT_EQ("E:\\", text_of(form1(form1::Text2)));
   select_entries(form2(form2::List1), {0});
   click(form2(form2::Command2));
-  EXPECT_EQ("quarnex -m \"E:\" \"E:\\a.pdi\" VIDEO_TS.IFO;1", script_.starts.back().command_line);
-  // Changed after the window opened: the backslash stays.
-  SetWindowTextA(form1(form1::Text2), "E:\\");
+  EXPECT_EQ("quarnex -m \"E:\\\\\" \"E:\\a.pdi\" VIDEO_TS.IFO;1",
+            script_.starts.back().command_line);
+  // Changed after the window opened: the new text is used.
+  SetWindowTextA(form1(form1::Text2), "E:\\new");
   click(form2(form2::Command2));
-  EXPECT_EQ("quarnex -m \"E:\\\" \"E:\\a.pdi\" VIDEO_TS.IFO;1",
+  EXPECT_EQ("quarnex -m \"E:\\new\" \"E:\\a.pdi\" VIDEO_TS.IFO;1",
             script_.starts.back().command_line);
 }
 

@@ -34,6 +34,7 @@ class RealDialogsTest : public FrontEndTest {
     real_.path_from_id_list = system->path_from_id_list;
     real_.free_id_list = system->free_id_list;
     real_.message_box = system->message_box;
+    real_.file_exists = system->file_exists;
     init_app(&app_, &real_, GetModuleHandleA(nullptr));
     ASSERT_TRUE(form1_load(&app_));
     drain_messages();
@@ -223,6 +224,39 @@ TEST_F(RealDialogsTest, SaveDialogAsksBeforeReplacingAnExistingFile) {
   }
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(existing.c_str()));  // only quarnex writes it
   DeleteFileA(existing.c_str());
+}
+
+// A name typed that exists as typed, while quarnex writes it with ".iso"
+// added: the dialog asks nothing and neither does the command, as that file
+// is not there; the FAT32 warning comes next.
+TEST_F(RealDialogsTest, SaveDialogAsksNothingAboutANameNotWritten) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string typed = std::string(temp) + "quarnpad typed " + std::to_string(GetCurrentProcessId()) + ".pdi";
+  HANDLE file = CreateFileA(typed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  CloseHandle(file);
+  DeleteFileA((typed + ".iso").c_str());
+  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
+  DialogRobot save, next;
+  std::string next_text;
+  next.action = [&](HWND box) {
+    next_text = static_texts(box);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  };
+  save.action = [&](HWND dialog) {
+    set_file_name_box(dialog, typed.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    arm(&next);
+  };
+  arm(&save);
+  click(form1(form1::Command6));
+  ASSERT_TRUE(save.done) << "the save dialog did not appear";
+  ASSERT_TRUE(next.done) << "no box after the save dialog";
+  EXPECT_NE(std::string::npos, next_text.find("FAT32")) << next_text;
+  EXPECT_EQ(0, lstrcmpiA(typed.c_str(), text_of(form1(form1::Text2)).c_str()));
+  EXPECT_TRUE(script_.starts.empty());
+  DeleteFileA(typed.c_str());
 }
 
 // "&Extract file(s)" with nothing selected: the real message box, which

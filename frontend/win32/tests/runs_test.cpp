@@ -50,21 +50,22 @@ TEST_F(RunsTest, ExtractAllCheckBoxes) {
   EXPECT_TRUE(script_.messages.empty());
 }
 
-TEST_F(RunsTest, DriveRootRuleInTheBoxItself) {
+// A destination ending in a backslash stays in the box as it is, and gets
+// the one more backslash that keeps its closing quote a quote.
+TEST_F(RunsTest, TrailingBackslashesKeptInTheBox) {
   struct Row {
     const char* destination;
-    const char* shown_after;
+    const char* word;  // as composed
   };
   const Row rows[] = {
-      // the rule's cases are in the core tests; here: done in the box itself
-      {"D:\\", "D:"}, {"d:\\", "d:\\"}, {"D:\\movies\\", "D:\\movies\\"},
+      {"D:\\", "\"D:\\\\\""}, {"d:\\", "\"d:\\\\\""}, {"D:\\movies\\", "\"D:\\movies\\\\\""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.destination);
     fill("E:\\a.pdi", row.destination);
     click(form1(form1::Command2));
-    EXPECT_EQ(row.shown_after, text_of(form1(form1::Text2)));
-    EXPECT_EQ(std::string("quarnex -m \"") + row.shown_after + "\" \"E:\\a.pdi\"",
+    EXPECT_EQ(row.destination, text_of(form1(form1::Text2)));
+    EXPECT_EQ(std::string("quarnex -m ") + row.word + " \"E:\\a.pdi\"",
               script_.starts.back().command_line);
   }
 }
@@ -159,9 +160,10 @@ TEST_F(RunsTest, Fat32NoStartsNothingButTheBoxShowsTheIsoName) {
             script_.starts[0].command_line);
 }
 
-// The save dialog's outcomes: a cancel ends the action; a name that quarnex
-// writes with ".iso" added is asked about when that file exists, No going
-// back to the dialog; a name as typed is left to the dialog's own question.
+// The save dialog's outcomes: a cancel ends the action; the name quarnex
+// writes (".iso" added when missing) is asked about when that file exists,
+// No going back to the dialog; a name as typed that exists but is not
+// written is not asked about, and the dialog itself asks nothing.
 TEST_F(RunsTest, SaveDialogOutcomes) {
   struct Row {
     const char* name;
@@ -174,8 +176,12 @@ TEST_F(RunsTest, SaveDialogOutcomes) {
   const Row rows[] = {
       {"cancel", {{false, ""}}, {}, {}, "D:\\out", nullptr},
       {"new name", {{true, "D:\\new"}}, {IDYES}, {}, "D:\\new", "D:\\new"},
-      {"typed with .iso", {{true, "D:\\movie.iso"}}, {IDYES}, {}, "D:\\movie.iso",
-       "D:\\movie.iso"},
+      {"typed with .iso", {{true, "D:\\fresh.iso"}}, {IDYES}, {}, "D:\\fresh.iso",
+       "D:\\fresh.iso"},
+      {"typed with .iso, exists", {{true, "D:\\movie.iso"}}, {IDYES, IDYES}, {"D:\\movie.iso"},
+       "D:\\movie.iso", "D:\\movie.iso"},
+      {"exists as typed, not as written", {{true, "D:\\example.pdi"}}, {IDYES}, {},
+       "D:\\example.pdi", "D:\\example.pdi"},
       {"replace: yes", {{true, "D:\\movie"}}, {IDYES, IDYES}, {"D:\\movie.iso"}, "D:\\movie",
        "D:\\movie"},
       {"replace: no, then cancel", {{true, "D:\\movie"}, {false, ""}}, {IDNO},
@@ -189,6 +195,7 @@ TEST_F(RunsTest, SaveDialogOutcomes) {
     fill("E:\\a.pdi", "D:\\out");
     script_.files["D:\\movie.iso"] = "";
     script_.files["D:\\MOVIE.iso"] = "";
+    script_.files["D:\\example.pdi"] = "";
     script_.messages.clear();
     script_.starts.clear();
     script_.save_calls.clear();
@@ -196,6 +203,9 @@ TEST_F(RunsTest, SaveDialogOutcomes) {
     script_.message_answers.assign(row.answers.begin(), row.answers.end());
     click(form1(form1::Command6));
     EXPECT_EQ(row.dialog.size(), script_.save_calls.size());
+    for (const FileDialogCall& call : script_.save_calls) {
+      EXPECT_EQ(0u, call.record.Flags & OFN_OVERWRITEPROMPT);
+    }
     std::vector<std::string> asked;
     bool fat32 = false;
     for (const MessageCall& m : script_.messages) {
@@ -286,7 +296,7 @@ TEST_F(RunsTest, IsoNameGoesAsTypedAndNoDriveRootRule) {
   script_.message_answers.push_back(IDYES);
   click(form1(form1::Command6));
   EXPECT_EQ("D:\\", text_of(form1(form1::Text2)));
-  EXPECT_EQ("quarnex -i \"D:\\\" \"E:\\a.pdi\"", script_.starts.back().command_line);
+  EXPECT_EQ("quarnex -i \"D:\\\\\" \"E:\\a.pdi\"", script_.starts.back().command_line);
 }
 
 TEST_F(RunsTest, StartFailureIsReportedAndTheWindowStaysUsable) {

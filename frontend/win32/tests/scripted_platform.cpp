@@ -1,5 +1,7 @@
 #include "scripted_platform.h"
 
+#include "wide_text.h"
+
 #include <cstring>
 
 namespace quarnpad {
@@ -8,22 +10,35 @@ namespace {
 
 Script* script_of(void* context) { return static_cast<Script*>(context); }
 
-std::string text_or_null(const char* text) { return text != nullptr ? text : "(null)"; }
+std::string text_or_null(const wchar_t* text) { return text != nullptr ? utf8(text) : "(null)"; }
 
-std::string filter_bytes(const char* filter) {
-  if (filter == nullptr) return "(null)";
-  std::size_t n = 0;
-  while (filter[n] != '\0' || filter[n + 1] != '\0') ++n;
-  return std::string(filter, n + 2);
+// A wide text with its NULs, as UTF-8.
+std::string with_nuls(const wchar_t* text, std::size_t length) {
+  std::string bytes;
+  for (std::size_t start = 0; start < length;) {
+    std::size_t end = start;
+    while (end < length && text[end] != L'\0') ++end;
+    bytes += utf8(std::wstring(text + start, end - start));
+    if (end < length) bytes.push_back('\0');
+    start = end + 1;
+  }
+  return bytes;
 }
 
-FileDialogCall record_call(const OPENFILENAMEA* record) {
+std::string filter_bytes(const wchar_t* filter) {
+  if (filter == nullptr) return "(null)";
+  std::size_t n = 0;
+  while (filter[n] != L'\0' || filter[n + 1] != L'\0') ++n;
+  return with_nuls(filter, n + 2);
+}
+
+FileDialogCall record_call(const OPENFILENAMEW* record) {
   FileDialogCall call;
   call.record = *record;
   call.filter = filter_bytes(record->lpstrFilter);
-  if (record->lpstrFile != nullptr) call.file_buffer.assign(record->lpstrFile, record->nMaxFile);
+  if (record->lpstrFile != nullptr) call.file_buffer = with_nuls(record->lpstrFile, record->nMaxFile);
   if (record->lpstrFileTitle != nullptr) {
-    call.title_buffer.assign(record->lpstrFileTitle, record->nMaxFileTitle);
+    call.title_buffer = with_nuls(record->lpstrFileTitle, record->nMaxFileTitle);
   }
   call.initial_dir = text_or_null(record->lpstrInitialDir);
   call.title = text_or_null(record->lpstrTitle);
@@ -33,22 +48,23 @@ FileDialogCall record_call(const OPENFILENAMEA* record) {
 
 // Plays a file dialog: on accept the path goes into the file buffer, and a
 // path that does not fit makes the call fail as the real dialog does.
-BOOL answer_file_dialog(std::deque<DialogAnswer>* answers, OPENFILENAMEA* record) {
+BOOL answer_file_dialog(std::deque<DialogAnswer>* answers, OPENFILENAMEW* record) {
   if (answers->empty()) return FALSE;
   DialogAnswer answer = answers->front();
   answers->pop_front();
-  if (!answer.accept || answer.path.size() + 1 > record->nMaxFile) return FALSE;
-  std::memcpy(record->lpstrFile, answer.path.c_str(), answer.path.size() + 1);
+  std::wstring path = wide(answer.path);
+  if (!answer.accept || path.size() + 1 > record->nMaxFile) return FALSE;
+  std::memcpy(record->lpstrFile, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
   return TRUE;
 }
 
-BOOL open_file_name(void* context, OPENFILENAMEA* record) {
+BOOL open_file_name(void* context, OPENFILENAMEW* record) {
   Script* s = script_of(context);
   s->open_calls.push_back(record_call(record));
   return answer_file_dialog(&s->open_answers, record);
 }
 
-BOOL save_file_name(void* context, OPENFILENAMEA* record) {
+BOOL save_file_name(void* context, OPENFILENAMEW* record) {
   Script* s = script_of(context);
   s->save_calls.push_back(record_call(record));
   return answer_file_dialog(&s->save_answers, record);
@@ -59,7 +75,7 @@ BOOL save_file_name(void* context, OPENFILENAMEA* record) {
 FolderAnswer g_folder_items[64];
 int g_next_item = 0;
 
-LPITEMIDLIST browse_for_folder(void* context, BROWSEINFOA* info) {
+LPITEMIDLIST browse_for_folder(void* context, BROWSEINFOW* info) {
   Script* s = script_of(context);
   s->folder_calls.push_back(FolderCall{*info, text_or_null(info->lpszTitle)});
   if (s->folder_answers.empty()) return nullptr;
@@ -71,13 +87,14 @@ LPITEMIDLIST browse_for_folder(void* context, BROWSEINFOA* info) {
   return reinterpret_cast<LPITEMIDLIST>(item);
 }
 
-BOOL path_from_id_list(void* context, LPCITEMIDLIST list, char* path) {
+BOOL path_from_id_list(void* context, LPCITEMIDLIST list, wchar_t* path) {
   Script* s = script_of(context);
   s->path_calls.push_back(list);
   if (list == nullptr) return FALSE;
   const FolderAnswer* item = reinterpret_cast<const FolderAnswer*>(list);
   if (!item->has_path) return FALSE;
-  std::memcpy(path, item->path.c_str(), item->path.size() + 1);
+  std::wstring wide_path = wide(item->path);
+  std::memcpy(path, wide_path.c_str(), (wide_path.size() + 1) * sizeof(wchar_t));
   return TRUE;
 }
 
@@ -127,6 +144,21 @@ RunEnd wait_for_run(void* context, const StartResult& run) {
   return end;
 }
 
+bool stop_run(void* context, const StartResult& run) {
+  Script* s = script_of(context);
+  s->stops.push_back(run.process);
+  return s->stop_ends_run;
+}
+
+std::vector<std::string> dropped_files(void* context, HDROP drop) {
+  Script* s = script_of(context);
+  s->drops_finished.push_back(drop);
+  if (s->drops.empty()) return {};
+  std::vector<std::string> files = s->drops.front();
+  s->drops.pop_front();
+  return files;
+}
+
 bool file_exists(void* context, const std::string& path) {
   return script_of(context)->files.count(path) > 0;
 }
@@ -156,6 +188,7 @@ void init_script(Script* script) {
   script->platform = Platform{script,          open_file_name, save_file_name,
                               browse_for_folder, path_from_id_list, free_id_list,
                               message_box,     start_program,  wait_for_run,
+                              stop_run,        dropped_files,
                               file_exists,     delete_file,     temp_folder,    read_text_file,
                               quit};
 }

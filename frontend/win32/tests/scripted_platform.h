@@ -13,11 +13,12 @@
 
 namespace quarnpad {
 
+// Texts given to the wide calls are recorded as UTF-8.
 struct FileDialogCall {
-  OPENFILENAMEA record;      // as given; its pointers are only valid during the call
+  OPENFILENAMEW record;      // as given; its pointers are only valid during the call
   std::string filter;        // up to and including the double NUL
-  std::string file_buffer;   // all nMaxFile bytes as given
-  std::string title_buffer;  // all nMaxFileTitle bytes as given
+  std::string file_buffer;   // all nMaxFile characters as given
+  std::string title_buffer;  // all nMaxFileTitle characters as given
   std::string initial_dir;   // "(null)" when none
   std::string title;         // "(null)" when none
   std::string default_ext;   // "(null)" when none
@@ -29,7 +30,7 @@ struct DialogAnswer {
 };
 
 struct FolderCall {
-  BROWSEINFOA info;
+  BROWSEINFOW info;
   std::string prompt;
 };
 
@@ -70,6 +71,8 @@ struct Script {
   std::deque<DWORD> run_exit_codes;
   std::deque<std::string> run_error_outputs;  // standard error of each waited run
   bool quit_during_wait = false;
+  bool stop_ends_run = true;           // stop_run finds the run still going
+  std::deque<std::vector<std::string>> drops;  // what each drop holds
   std::function<void()> during_wait;  // runs inside the wait for a run
   std::string temp_folder = "C:\\scripted temp\\";
   std::map<std::string, std::string> files;  // what read_text_file and file_exists find;
@@ -88,6 +91,8 @@ struct Script {
   std::vector<HANDLE> waits;
   std::vector<std::string> reads;
   std::vector<std::string> deletes;
+  std::vector<HANDLE> stops;           // runs stop_run was asked to end
+  std::vector<HDROP> drops_finished;
   int quits = 0;
 };
 
