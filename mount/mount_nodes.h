@@ -13,10 +13,12 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "file_pieces.h"
@@ -45,6 +47,7 @@ struct Node {
   int64_t mtime = 0;
   std::vector<FilePiece> pieces;          // file
   std::string data;                       // link target, or a file's bytes kept in its entry
+  std::optional<pdiset::ZisofsFormat> zisofs;  // set: pieces hold the zisofs-compressed file
   std::unique_ptr<FolderEntries> folder;  // folder
 };
 
@@ -68,6 +71,8 @@ class MountNodes {
   // How many nodes have been seen so far.
   uint64_t count() const;
   const Node& iso() const { return *node(iso_); }
+  // Notes once, by its path, why the file numbered ino cannot be read.
+  void note_unreadable(uint64_t ino, const char* why);
 
  private:
   uint64_t add(Node node);
@@ -80,6 +85,8 @@ class MountNodes {
   uint64_t iso_ = 0;
   mutable std::shared_mutex nodes_lock_;
   std::deque<Node> nodes_;  // node ino is nodes_[ino - 1]; elements never move
+  std::mutex noted_lock_;
+  std::unordered_set<uint64_t> noted_;  // files noted as unreadable
 };
 
 }  // namespace quarnex_mount
