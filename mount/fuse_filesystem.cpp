@@ -174,7 +174,7 @@ void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   }
   // A zisofs file that breaks the format's rules is not read at all.
   if (n->zisofs) {
-    ZisofsRead check = check_zisofs_pieces(s->reader, n->pieces, *n->zisofs);
+    ZisofsRead check = check_zisofs_pieces(s->reader, n->pieces, zisofs_format(*n));
     if (check.bytes < 0) {
       if (check.fault != pdiset::ZisofsFault::kNone)
         s->nodes->note_unreadable(ino, pdiset::describe_zisofs_fault(check.fault));
@@ -207,7 +207,7 @@ void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse
   }
   int64_t got;
   if (n->zisofs) {
-    ZisofsRead read = read_zisofs_pieces(s->reader, n->pieces, *n->zisofs, off, buffer.bytes.get(),
+    ZisofsRead read = read_zisofs_pieces(s->reader, n->pieces, zisofs_format(*n), off, buffer.bytes.get(),
                                          static_cast<int64_t>(size));
     if (read.fault != pdiset::ZisofsFault::kNone)
       s->nodes->note_unreadable(ino, pdiset::describe_zisofs_fault(read.fault));

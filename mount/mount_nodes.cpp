@@ -28,7 +28,11 @@ Node node_of(pdiset::DiscEntry entry) {
       n.size = entry.size;
       n.pieces = pieces_of(entry.extents);
       n.data = std::move(entry.inline_data);
-      n.zisofs = entry.zisofs;
+      if (entry.zisofs) {
+        n.zisofs = true;
+        n.zisofs_header_words = static_cast<uint8_t>(entry.zisofs->header_words);
+        n.zisofs_block_log2 = static_cast<uint8_t>(entry.zisofs->block_size_log2);
+      }
       break;
   }
   return n;

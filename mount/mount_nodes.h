@@ -13,7 +13,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
@@ -42,14 +41,22 @@ struct FolderEntries {
 struct Node {
   std::string name;
   NodeType type = NodeType::kFile;
+  // A zisofs file: size is its real size, pieces hold the compressed file;
+  // its ZF entry's other two numbers (kept where the node has room).
+  bool zisofs = false;
+  uint8_t zisofs_header_words = 0, zisofs_block_log2 = 0;
   uint64_t parent = 1;
   int64_t size = 0;
   int64_t mtime = 0;
   std::vector<FilePiece> pieces;          // file
   std::string data;                       // link target, or a file's bytes kept in its entry
-  std::optional<pdiset::ZisofsFormat> zisofs;  // set: pieces hold the zisofs-compressed file
   std::unique_ptr<FolderEntries> folder;  // folder
 };
+
+// A zisofs file's format, as its ZF entry gave it.
+inline pdiset::ZisofsFormat zisofs_format(const Node& n) {
+  return pdiset::ZisofsFormat{n.size, n.zisofs_header_words, n.zisofs_block_log2};
+}
 
 class MountNodes {
  public:
