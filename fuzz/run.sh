@@ -58,56 +58,38 @@ genisoimage -quiet -R -J -joliet-long -no-pad -o "$iso_work/rock_ridge.iso" "$is
 genisoimage -quiet -J -no-pad -o "$iso_work/joliet.iso" "$iso_work/tree" 2> /dev/null
 genisoimage -quiet -no-pad -o "$iso_work/plain.iso" "$iso_work/tree" 2> /dev/null
 xorriso -as mkisofs -quiet -R -o "$iso_work/xorriso.iso" "$iso_work/tree" > /dev/null 2>&1
-# zisofs: a compressible file xorriso compresses, and a copy of that disc
-# whose ZF entries are hostile (block size 2^40, no header, size 2^32 - 1).
+# zisofs: a disc of a file xorriso compresses, and that disc with hostile
+# ZF entries (block size 2^40, no header, size 2^32 - 1).
 seq 1 30000 > "$iso_work/tree/d1/counted.txt"
 xorriso -outdev "$iso_work/zisofs.iso" -zisofs level=9 -map "$iso_work/tree" / -set_filter_r --zisofs / -- \
   -commit > /dev/null 2>&1
-python3 - "$iso_work/zisofs.iso" "$iso_work/zisofs_hostile.iso" << 'EOF_ZF'
-import sys
-image = bytearray(open(sys.argv[1], "rb").read())
-at = image.find(b"ZF\x10\x01pz")
-while at >= 0:
-    image[at + 6:at + 16] = bytes([0, 40]) + b"\xff\xff\xff\xff" * 2
-    at = image.find(b"ZF\x10\x01pz", at + 1)
-open(sys.argv[2], "wb").write(image)
-EOF_ZF
 rm "$iso_work/tree/d1/counted.txt"
-# zisofs_file seeds: compressed files as the target reads them (header
-# words, block size log2, real size, read step, the file), sound and broken.
-mkdir -p "$build/seeds/zisofs_file"
-python3 - "$build/seeds/zisofs_file" << 'EOF_ZISOFS' || exit 1
+python3 - "$iso_work" "$build/seeds/zisofs_file" << 'EOF_ZISOFS' || exit 1
 import os, struct, sys, zlib
+work, out = sys.argv[1], sys.argv[2]
+image = open(os.path.join(work, "zisofs.iso"), "rb").read()
+at = image.index(b"ZF\x10\x01pz") + 6
+open(os.path.join(work, "zisofs_hostile.iso"), "wb").write(image[:at] + bytes([0, 40]) + b"\xff" * 8 + image[at + 10:])
+# zisofs_file seeds (header words, block size log2, real size, read step,
+# then the file): text, random and zero blocks, then two broken files.
 def zisofs(data, log2, blocks=None):
-    size, block = len(data), 1 << log2
     if blocks is None:
-        blocks = [data[i:i + block] for i in range(0, size, block)]
-        blocks = [b"" if not b.strip(b"\0") else zlib.compress(b, 9) for b in blocks]
-    table = 16 + 4 * (len(blocks) + 1)
-    pointers, at = [], table
+        blocks = [data[i:i + (1 << log2)] for i in range(0, len(data), 1 << log2)]
+        blocks = [zlib.compress(b, 9) if b.strip(b"\0") else b"" for b in blocks]
+    at = [16 + 4 * (len(blocks) + 1)]
     for b in blocks:
-        pointers.append(at)
-        at += len(b)
-    pointers.append(at)
-    head = bytes.fromhex("37E45396C9DBD607") + struct.pack("<IBBH", size, 4, log2, 0)
-    return head + struct.pack("<%dI" % len(pointers), *pointers) + b"".join(blocks)
-def seed(name, file, size, log2=15, words=4, step=1000):
-    open(os.path.join(sys.argv[1], name), "wb").write(struct.pack("<BBIH", words, log2, size, step) + file)
-text = b"".join(b"line %d of the counted text\n" % i for i in range(4000))
-mixed = text[:40000] + os.urandom(30000) + bytes(70000) + text[:1000]
-for log2 in (15, 16, 17):
-    seed("sound_%d" % log2, zisofs(mixed, log2), len(mixed), log2)
-sound = bytearray(zisofs(mixed, 15))
-seed("magic", b"\0" + bytes(sound[1:]), len(mixed))
-seed("block_size_14", zisofs(mixed, 15), len(mixed), 14)
-seed("huge_size", zisofs(mixed, 15), 0xFFFFFFFF)
-descending = bytearray(sound)
-descending[20:24], descending[24:28] = sound[24:28], sound[20:24]
-seed("descending", bytes(descending), len(mixed))
-seed("past_the_end", bytes(sound[:-1]), len(mixed))
+        at.append(at[-1] + len(b))
+    return (bytes.fromhex("37E45396C9DBD607") + struct.pack("<IBBH", len(data), 4, log2, 0) +
+            struct.pack("<%dI" % len(at), *at) + b"".join(blocks))
+os.makedirs(out, exist_ok=True)
+text = b"".join(b"line %d of the counted text\n" % i for i in range(1500))
+mixed = text + os.urandom(30000) + bytes(70000) + text[:1000]
 block = text[:32768]
-seed("over_inflating", zisofs(block, 15, [zlib.compress(block + b"x")]), len(block))
-seed("short_inflating", zisofs(block, 15, [zlib.compress(block[:-1])]), len(block))
+for name, file, size, log2 in [("sound_15", zisofs(mixed, 15), len(mixed), 15),
+                               ("sound_17", zisofs(mixed, 17), len(mixed), 17),
+                               ("over_inflating", zisofs(block, 15, [zlib.compress(block + b"x")]), len(block), 15),
+                               ("cut_short", zisofs(mixed, 15)[:-9], len(mixed), 15)]:
+    open(os.path.join(out, name), "wb").write(struct.pack("<BBIH", 4, log2, size, 1000) + file)
 EOF_ZISOFS
 for pair in "$udf_work:$build/seeds/udf_tree" "$iso_work:$build/seeds/iso_tree"; do
 python3 - "${pair%%:*}" "${pair#*:}" << 'EOF_PACK' || exit 1

@@ -1,7 +1,7 @@
-// zisofs files written the way mkzftree and xorriso write them, for the
-// tests and the fuzz model of their readers: a 16-byte header, one pointer
-// per block and one past the last, then each block as its own zlib stream;
-// a block of zeros is stored as no bytes. Needs zlib (Linux only).
+// zisofs files written the way mkzftree writes them, for the tests of their
+// reader: a 16-byte header, one pointer per block and one past the last,
+// then each block as its own zlib stream (a block of zeros as no bytes).
+// Needs zlib (Linux only).
 #pragma once
 
 #include <zlib.h>
@@ -12,11 +12,11 @@
 
 namespace zisofs_writer {
 
-inline void put32(std::string* s, size_t at, uint32_t v) {
+inline void put32(std::string* s, size_t at, uint64_t v) {
   for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(v >> (8 * i));
 }
 
-// The file of size real bytes whose blocks are stored as given, in order.
+// The file of size real bytes in blocks of 2^block_log2 stored as given.
 inline std::string assemble(uint32_t size, unsigned block_log2, const std::vector<std::string>& stored_blocks) {
   std::string file("\x37\xE4\x53\x96\xC9\xDB\xD6\x07", 8);
   file.resize(16 + 4 * (stored_blocks.size() + 1), '\0');
@@ -24,30 +24,19 @@ inline std::string assemble(uint32_t size, unsigned block_log2, const std::vecto
   file[12] = 4;
   file[13] = static_cast<char>(block_log2);
   for (size_t i = 0; i <= stored_blocks.size(); ++i) {
-    put32(&file, 16 + 4 * i, static_cast<uint32_t>(file.size()));
+    put32(&file, 16 + 4 * i, file.size());
     if (i < stored_blocks.size()) file += stored_blocks[i];
   }
   return file;
 }
 
-inline std::string deflated(const std::string& bytes, int level = 9) {
+inline std::string deflated(const std::string& bytes) {
   uLongf length = compressBound(static_cast<uLong>(bytes.size()));
   std::string out(length, '\0');
   compress2(reinterpret_cast<Bytef*>(&out[0]), &length, reinterpret_cast<const Bytef*>(bytes.data()),
-            static_cast<uLong>(bytes.size()), level);
+            static_cast<uLong>(bytes.size()), 9);
   out.resize(length);
   return out;
-}
-
-// data compressed in blocks of 2^block_log2 bytes.
-inline std::string compressed(const std::string& data, unsigned block_log2) {
-  const size_t block = size_t{1} << block_log2;
-  std::vector<std::string> blocks;
-  for (size_t at = 0; at < data.size(); at += block) {
-    std::string bytes = data.substr(at, block);
-    blocks.push_back(bytes.find_first_not_of('\0') == std::string::npos ? std::string() : deflated(bytes));
-  }
-  return assemble(static_cast<uint32_t>(data.size()), block_log2, blocks);
 }
 
 }  // namespace zisofs_writer
