@@ -65,31 +65,17 @@ xorriso -outdev "$iso_work/zisofs.iso" -zisofs level=9 -map "$iso_work/tree" / -
   -commit > /dev/null 2>&1
 rm "$iso_work/tree/d1/counted.txt"
 python3 - "$iso_work" "$build/seeds/zisofs_file" << 'EOF_ZISOFS' || exit 1
-import os, struct, sys, zlib
+import os, struct, sys
 work, out = sys.argv[1], sys.argv[2]
 image = open(os.path.join(work, "zisofs.iso"), "rb").read()
 at = image.index(b"ZF\x10\x01pz") + 6
 open(os.path.join(work, "zisofs_hostile.iso"), "wb").write(image[:at] + bytes([0, 40]) + b"\xff" * 8 + image[at + 10:])
-# zisofs_file seeds (header words, block size log2, real size, read step,
-# then the file): text, random and zero blocks, then two broken files.
-def zisofs(data, log2, blocks=None):
-    if blocks is None:
-        blocks = [data[i:i + (1 << log2)] for i in range(0, len(data), 1 << log2)]
-        blocks = [zlib.compress(b, 9) if b.strip(b"\0") else b"" for b in blocks]
-    at = [16 + 4 * (len(blocks) + 1)]
-    for b in blocks:
-        at.append(at[-1] + len(b))
-    return (bytes.fromhex("37E45396C9DBD607") + struct.pack("<IBBH", len(data), 4, log2, 0) +
-            struct.pack("<%dI" % len(at), *at) + b"".join(blocks))
+# The zisofs_file seed: xorriso's compressed file as the target reads it
+# (header words, block size log2, real size, read step, then the file).
+at = image.index(bytes.fromhex("37E45396C9DBD607"))
+size, words, log2 = struct.unpack_from("<IBB", image, at + 8)
 os.makedirs(out, exist_ok=True)
-text = b"".join(b"line %d of the counted text\n" % i for i in range(1500))
-mixed = text + os.urandom(30000) + bytes(70000) + text[:1000]
-block = text[:32768]
-for name, file, size, log2 in [("sound_15", zisofs(mixed, 15), len(mixed), 15),
-                               ("sound_17", zisofs(mixed, 17), len(mixed), 17),
-                               ("over_inflating", zisofs(block, 15, [zlib.compress(block + b"x")]), len(block), 15),
-                               ("cut_short", zisofs(mixed, 15)[:-9], len(mixed), 15)]:
-    open(os.path.join(out, name), "wb").write(struct.pack("<BBIH", 4, log2, size, 1000) + file)
+open(os.path.join(out, "xorriso"), "wb").write(struct.pack("<BBIH", words, log2, size, 1000) + image[at:at + 65536])
 EOF_ZISOFS
 for pair in "$udf_work:$build/seeds/udf_tree" "$iso_work:$build/seeds/iso_tree"; do
 python3 - "${pair%%:*}" "${pair#*:}" << 'EOF_PACK' || exit 1
