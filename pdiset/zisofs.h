@@ -12,8 +12,9 @@
 // entry says (magic, header length, block size, real size), block sizes of
 // 2^15 to 2^17 bytes, every pointer ascending from the end of the pointer
 // table to at most the compressed file's end, no block's compressed bytes
-// longer than max_zisofs_stored_block. Inflating (zlib) is not
-// here: what only the Linux programs do lives beside them.
+// longer than max_zisofs_stored_block, and each block inflating to exactly
+// its size. Inflating (zlib) is not here but in the mount
+// (mount/zisofs_reader.h): Windows builds of this library have no zlib.
 #pragma once
 
 #include <cstdint>
