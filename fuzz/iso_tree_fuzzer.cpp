@@ -8,7 +8,7 @@
 // Checked: no folder lies below itself (check_child_folder: the walk cannot
 // loop), no folder is read deeper than the depth bound, names and link targets stay within their
 // bounds, files' extents are whole sectors' starts inside 32-bit sector
-// numbers and add up to the size.
+// numbers and add up to the size (a zisofs file's size is its ZF's).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,8 +33,10 @@ void check_entry(const pdiset::DiscEntry& e) {
   if (e.type == pdiset::DiscEntryType::kSymlink) {
     if (e.link_target.size() > pdiset::kMaxRockRidgeText) fail("link too long");
     if (e.size != int64_t(e.link_target.size())) fail("link size", e.name);
-  } else if (e.type == pdiset::DiscEntryType::kFile) {
+  } else if (e.type == pdiset::DiscEntryType::kFile && !e.zisofs) {
     check_extents(e, UINT32_MAX, false);
+  } else if (e.type == pdiset::DiscEntryType::kFile && e.size != e.zisofs->uncompressed_size) {
+    fail("zisofs size", e.name);
   }
 }
 

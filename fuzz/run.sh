@@ -62,6 +62,25 @@ genisoimage -quiet -no-pad -o "$iso_work/plain.iso" "$iso_work/tree" 2> /dev/nul
 xorriso -as mkisofs -quiet -R -o "$iso_work/xorriso.iso" "$iso_work/tree" > /dev/null 2>&1
 # The Rock Ridge disc with records naming ancestors and ".." records that lie.
 "$build/make_fuzz_seeds" --iso "$iso_work/rock_ridge.iso" "$iso_work" || exit 1
+# zisofs: a disc of a file xorriso compresses, and that disc with hostile
+# ZF entries (block size 2^40, no header, size 2^32 - 1).
+seq 1 30000 > "$iso_work/tree/d1/counted.txt"
+xorriso -outdev "$iso_work/zisofs.iso" -zisofs level=9 -map "$iso_work/tree" / -set_filter_r --zisofs / -- \
+  -commit > /dev/null 2>&1
+rm "$iso_work/tree/d1/counted.txt"
+python3 - "$iso_work" "$build/seeds/zisofs_file" << 'EOF_ZISOFS' || exit 1
+import os, struct, sys
+work, out = sys.argv[1], sys.argv[2]
+image = open(os.path.join(work, "zisofs.iso"), "rb").read()
+at = image.index(b"ZF\x10\x01pz") + 6
+open(os.path.join(work, "zisofs_hostile.iso"), "wb").write(image[:at] + bytes([0, 40]) + b"\xff" * 8 + image[at + 10:])
+# The zisofs_file seed: xorriso's compressed file as the target reads it
+# (header words, block size log2, real size, read step, then the file).
+at = image.index(bytes.fromhex("37E45396C9DBD607"))
+size, words, log2 = struct.unpack_from("<IBB", image, at + 8)
+os.makedirs(out, exist_ok=True)
+open(os.path.join(out, "xorriso"), "wb").write(struct.pack("<BBIH", words, log2, size, 1000) + image[at:at + 65536])
+EOF_ZISOFS
 for pair in "$udf_work:$build/seeds/udf_tree" "$iso_work:$build/seeds/iso_tree"; do
 python3 - "${pair%%:*}" "${pair#*:}" << 'EOF_PACK' || exit 1
 import os, struct, sys
@@ -88,10 +107,11 @@ declare -A options=(
   [extraction_plan]="-max_len=256"
   [udf_tree]="-max_len=300000"
   [iso_tree]="-max_len=300000"
+  [zisofs_file]="-max_len=160000"
 )
 results=$build/results.tsv
 : > "$results"
-targets=(directory_image command_line image_set_reader extraction_plan udf_tree iso_tree)
+targets=(directory_image command_line image_set_reader extraction_plan udf_tree iso_tree zisofs_file)
 # fuzz_one TARGET: runs it; what it found goes to $build/TARGET.summary, its
 # row of the results to $build/TARGET.row; fails when it found something.
 fuzz_one() {

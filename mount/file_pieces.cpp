@@ -50,6 +50,36 @@ int64_t read_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces,
   return count;
 }
 
+namespace {
+
+// The compressed file of a zisofs file, as its pieces hold it.
+class StoredPieces : public StoredBytes {
+ public:
+  StoredPieces(GuardedReader* reader, const std::vector<FilePiece>& pieces) : reader_(reader), pieces_(pieces) {}
+  int64_t size() const override { return pieces_.empty() ? 0 : pieces_.back().file_offset + pieces_.back().length; }
+  int64_t read(int64_t offset, void* buffer, int64_t count) override {
+    return read_pieces(reader_, pieces_, std::string(), size(), offset, static_cast<char*>(buffer), count);
+  }
+
+ private:
+  GuardedReader* reader_;
+  const std::vector<FilePiece>& pieces_;
+};
+
+}  // namespace
+
+ZisofsRead read_zisofs_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces,
+                              const pdiset::ZisofsFormat& format, int64_t offset, char* buffer, int64_t count) {
+  StoredPieces stored(reader, pieces);
+  return read_zisofs(&stored, format, offset, buffer, count);
+}
+
+ZisofsRead check_zisofs_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces,
+                               const pdiset::ZisofsFormat& format) {
+  StoredPieces stored(reader, pieces);
+  return check_zisofs(&stored, format);
+}
+
 bool pieces_in_place(GuardedReader* reader, const std::vector<FilePiece>& pieces) {
   // One check over the image bytes from the first piece to the last: the
   // members between are checked too, which at worst drops a cache.

@@ -10,6 +10,7 @@
 
 #include "guarded_reader.h"
 #include "pdiset/disc_tree.h"
+#include "zisofs_reader.h"
 
 namespace quarnex_mount {
 
@@ -28,6 +29,14 @@ std::vector<FilePiece> pieces_of(const std::vector<pdiset::DataExtent>& extents)
 // piece holds them.
 int64_t read_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces, const std::string& inline_data,
                     int64_t size, int64_t offset, char* buffer, int64_t count);
+
+// The same for a zisofs file whose pieces hold the compressed file: its
+// real bytes, inflated block by block (see zisofs_reader.h).
+ZisofsRead read_zisofs_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces,
+                              const pdiset::ZisofsFormat& format, int64_t offset, char* buffer, int64_t count);
+// Whether a zisofs file in pieces may be read: its header and pointers.
+ZisofsRead check_zisofs_pieces(GuardedReader* reader, const std::vector<FilePiece>& pieces,
+                               const pdiset::ZisofsFormat& format);
 
 // True when every member holding the pieces' image bytes is in place (see
 // GuardedReader::check_entry).

@@ -172,6 +172,16 @@ void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
     fuse_reply_err(req, EROFS);
     return;
   }
+  // A zisofs file that breaks the format's rules is not read at all.
+  if (n->zisofs) {
+    ZisofsRead check = check_zisofs_pieces(s->reader, n->pieces, zisofs_format(*n));
+    if (check.bytes < 0) {
+      if (check.fault != pdiset::ZisofsFault::kNone)
+        s->nodes->note_unreadable(ino, pdiset::describe_zisofs_fault(check.fault));
+      fuse_reply_err(req, static_cast<int>(-check.bytes));
+      return;
+    }
+  }
   // The kernel keeps what it read of a file from one open to the next while
   // every member is in place; once one is missing, pages cached from it are
   // dropped so that its bytes read as errors.
@@ -195,7 +205,16 @@ void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse
     buffer.capacity = std::max<size_t>(size, 1 << 20);
     buffer.bytes.reset(new char[buffer.capacity]);
   }
-  int64_t got = read_pieces(s->reader, n->pieces, n->data, n->size, off, buffer.bytes.get(), static_cast<int64_t>(size));
+  int64_t got;
+  if (n->zisofs) {
+    ZisofsRead read = read_zisofs_pieces(s->reader, n->pieces, zisofs_format(*n), off, buffer.bytes.get(),
+                                         static_cast<int64_t>(size));
+    if (read.fault != pdiset::ZisofsFault::kNone)
+      s->nodes->note_unreadable(ino, pdiset::describe_zisofs_fault(read.fault));
+    got = read.bytes;
+  } else {
+    got = read_pieces(s->reader, n->pieces, n->data, n->size, off, buffer.bytes.get(), static_cast<int64_t>(size));
+  }
   if (got < 0) {
     fuse_reply_err(req, static_cast<int>(-got));
     return;

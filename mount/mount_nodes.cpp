@@ -28,6 +28,11 @@ Node node_of(pdiset::DiscEntry entry) {
       n.size = entry.size;
       n.pieces = pieces_of(entry.extents);
       n.data = std::move(entry.inline_data);
+      if (entry.zisofs) {
+        n.zisofs = true;
+        n.zisofs_header_words = static_cast<uint8_t>(entry.zisofs->header_words);
+        n.zisofs_block_log2 = static_cast<uint8_t>(entry.zisofs->block_size_log2);
+      }
       break;
   }
   return n;
@@ -158,6 +163,15 @@ void MountNodes::fill(uint64_t ino, FolderEntries* folder) {
   }
   fflush(notes_);
   adopt(ino, folder, std::move(kept));
+}
+
+void MountNodes::note_unreadable(uint64_t ino, const char* why) {
+  {
+    std::lock_guard<std::mutex> lock(noted_lock_);
+    if (!notes_ || !noted_.insert(ino).second) return;
+  }
+  fprintf(notes_, "quarnex-mount: %s cannot be read: %s\n", path_of(ino).c_str(), why);
+  fflush(notes_);
 }
 
 const FolderEntries* MountNodes::folder(uint64_t ino) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "file_pieces.h"
@@ -40,6 +41,10 @@ struct FolderEntries {
 struct Node {
   std::string name;
   NodeType type = NodeType::kFile;
+  // A zisofs file: size is its real size, pieces hold the compressed file;
+  // its ZF entry's other two numbers (kept where the node has room).
+  bool zisofs = false;
+  uint8_t zisofs_header_words = 0, zisofs_block_log2 = 0;
   uint64_t parent = 1;
   int64_t size = 0;
   int64_t mtime = 0;
@@ -47,6 +52,11 @@ struct Node {
   std::string data;                       // link target, or a file's bytes kept in its entry
   std::unique_ptr<FolderEntries> folder;  // folder
 };
+
+// A zisofs file's format, as its ZF entry gave it.
+inline pdiset::ZisofsFormat zisofs_format(const Node& n) {
+  return pdiset::ZisofsFormat{n.size, n.zisofs_header_words, n.zisofs_block_log2};
+}
 
 class MountNodes {
  public:
@@ -68,6 +78,8 @@ class MountNodes {
   // How many nodes have been seen so far.
   uint64_t count() const;
   const Node& iso() const { return *node(iso_); }
+  // Notes once, by its path, why the file numbered ino cannot be read.
+  void note_unreadable(uint64_t ino, const char* why);
 
  private:
   uint64_t add(Node node);
@@ -80,6 +92,8 @@ class MountNodes {
   uint64_t iso_ = 0;
   mutable std::shared_mutex nodes_lock_;
   std::deque<Node> nodes_;  // node ino is nodes_[ino - 1]; elements never move
+  std::mutex noted_lock_;
+  std::unordered_set<uint64_t> noted_;  // files noted as unreadable
 };
 
 }  // namespace quarnex_mount

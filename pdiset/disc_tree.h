@@ -50,6 +50,15 @@ struct FolderHandle {
   std::shared_ptr<const FolderHandle> parent;  // null for the root
 };
 
+// A file the disc keeps compressed by zisofs (Rock Ridge ZF, algorithm
+// "pz"): what its ZF entry says. The layout of the compressed file and the
+// rules it keeps to are in zisofs.h.
+struct ZisofsFormat {
+  int64_t uncompressed_size = 0;  // the file's real size
+  unsigned header_words = 0;      // the compressed file's header, in 4-byte words
+  unsigned block_size_log2 = 0;
+};
+
 struct DiscEntry {
   std::string name;             // UTF-8, as the chosen tree names it
   DiscEntryType type = DiscEntryType::kFile;
@@ -59,6 +68,9 @@ struct DiscEntry {
   std::string inline_data;      // file whose bytes the disc keeps in its entry (UDF)
   std::string link_target;      // symbolic link: the recorded target
   std::shared_ptr<const FolderHandle> folder;  // folder: where its tree finds it
+  // Set for a zisofs file: its extents hold the compressed file (their
+  // lengths add up to its recorded length), size is the real size.
+  std::optional<ZisofsFormat> zisofs;
 };
 
 enum class TreeKind { kIso9660, kRockRidge, kJoliet, kUdf };

@@ -167,6 +167,10 @@ class IsoTree : public DiscTree {
       } else {
         e.type = DiscEntryType::kFile;
         e.size = file.length;
+        if (rr.zisofs) {  // the extents hold the compressed file
+          e.zisofs = rr.zisofs;
+          e.size = rr.zisofs->uncompressed_size;
+        }
         for (size_t i = file.first; i <= file.final_record; ++i)
           if (records[i].record.data_length > 0)
             e.extents.push_back(DataExtent{records[i].data_sector() * kSectorSize, records[i].record.data_length});

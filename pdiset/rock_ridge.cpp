@@ -93,6 +93,8 @@ void read_area(const unsigned char* a, size_t size, LinkState* link, RockRidge* 
       out->relocated = true;
     } else if (sig("CL") && length >= 12) {
       out->child_link = le32(e + 4);
+    } else if (sig("ZF") && length >= 16 && e[4] == 'p' && e[5] == 'z') {
+      out->zisofs = ZisofsFormat{le32(e + 8), e[6], e[7]};
     }
     p += length;
   }

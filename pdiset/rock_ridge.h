@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "disc_tree.h"
 #include "failure.h"
 #include "image_source.h"
 
@@ -34,6 +35,7 @@ struct RockRidge {
   bool relocated = false;              // RE: shown where its CL points, not here
   std::optional<uint32_t> child_link;  // CL: the relocated folder's extent
   bool too_long = false;               // a name or target was cut at the bound
+  std::optional<ZisofsFormat> zisofs;  // ZF with algorithm "pz": the file is zisofs-compressed
 };
 
 // The skip length a disc announces with the SP entry at the start of its

@@ -7,9 +7,9 @@
 set -euo pipefail
 what=${1:-all}
 
-# The compiler, the build tools and libfuse 3 for quarnex-mount (fuse3 is
-# its fusermount3).
-programs=(g++ make cmake pkg-config libfuse3-dev fuse3)
+# The compiler, the build tools, libfuse 3 for quarnex-mount (fuse3 is its
+# fusermount3) and zlib, with which it inflates zisofs files.
+programs=(g++ make cmake pkg-config libfuse3-dev fuse3 zlib1g-dev)
 tests=(
   googletest libgtest-dev libbenchmark-dev ccache ninja-build
   g++-mingw-w64-i686 g++-mingw-w64-x86-64

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The mount shows the whole disc. Discs mastered here by genisoimage, xorriso
-# and mkudffs, each cut into a set at odd places and mounted, are compared
-# entry by entry (names, types, sizes, times, link targets) and byte by byte
-# with what bsdtar (ISO 9660) or 7zz (UDF) extracts from the unsplit image;
+# (zisofs-compressed files too) and mkudffs, each cut into a set at odd
+# places and mounted, are compared entry by entry (names, types, sizes,
+# times, link targets) and byte by byte with what bsdtar (ISO 9660) or 7zz
+# (UDF) extracts from the unsplit image;
 # the disc with a file over 4 GiB is also listed, extracted and converted by
 # quarnex, and the UDF-only disc converted.
 # Usage: whole_disc_test.sh QUARNEX_MOUNT QUARNEX [CASE...]
@@ -129,6 +130,48 @@ master_big() {
   xorriso -as mkisofs -quiet -iso-level 3 -V BIG -o - src 2> xorriso.log |
     dd of=image.iso bs=1M conv=sparse status=none && [[ ${PIPESTATUS[0]} -eq 0 ]]
 }
+# xorriso's zisofs compression at block size $1: a text file of 1,040,000
+# bytes, text and random blocks (the random ones do not shrink), zeros
+# (blocks of no bytes), a file under one block; xorriso leaves a random and
+# an empty file as they are. Checked compressed: their recorded lengths.
+master_zisofs() {
+  mkdir -p src && python3 - src << 'EOF_TEXT' || return 1
+import random, sys
+r = random.Random(22)
+words = ["disc", "backup", "sector", "member", "image", "folder", "zlib", "block"]
+text = "".join(" ".join(r.choice(words) for _ in range(11)) + "\n" for _ in range(20000))
+open(sys.argv[1] + "/text.txt", "w").write(text[:1040000])
+mixed = b"".join(text[i:i + 50000].encode() + r.randbytes(50000) for i in range(0, 200000, 50000))
+open(sys.argv[1] + "/mixed.bin", "wb").write(mixed)
+open(sys.argv[1] + "/short.txt", "w").write(text[:20001])
+EOF_TEXT
+  head -c 300000 /dev/urandom > src/random.bin && : > src/empty.txt && head -c 300001 /dev/zero > src/zeros.bin &&
+    xorriso -outdev image.iso -zisofs "level=9:block_size=$1" -map src / -set_filter_r --zisofs / -- -commit || return 1
+  # Written to a file, the volume is padded to a multiple of 32 sectors:
+  # the disc is the volume its descriptor measures.
+  truncate -s $(($(isoinfo -d -i image.iso | sed -n 's/^Volume size is: //p') * 2048)) image.iso || return 1
+  local name recorded
+  for name in TEXT.TXT MIXED.BIN ZEROS.BIN SHORT.TXT; do
+    recorded=$(isoinfo -l -i image.iso | awk -v n="$name;1" '$NF == n {print $5}')
+    ((recorded > 0 && recorded < $(stat -c %s "src/${name,,}"))) || { echo "$name is not compressed"; return 1; }
+  done
+}
+# broken_zisofs IMAGE SET: a one-member set of IMAGE with TEXT.TXT's magic
+# and a deflate byte of MIXED.BIN's third block changed.
+broken_zisofs() {
+  python3 - "$1" "$2" "$(isoinfo -l -i "$1")" << 'EOF_BREAK'
+import re, struct, sys
+image = bytearray(open(sys.argv[1], "rb").read())
+sector = {m.group(2): int(m.group(1)) for m in re.finditer(r"\[ *(\d+) 00\]  (\S+);1", sys.argv[3])}
+text, mixed = sector["TEXT.TXT"] * 2048, sector["MIXED.BIN"] * 2048
+image[text] ^= 0xFF
+start, end = struct.unpack_from("<2I", image, mixed + 16 + 2 * 4)
+image[mixed + (start + end) // 2] ^= 0x55
+open(sys.argv[2], "wb").write(bytes(304) + image)
+EOF_BREAK
+}
+master_zisofs_32k() { master_zisofs 32k; }
+master_zisofs_128k() { master_zisofs 128k; }
 # mkudffs writes UDF 2.50 for write-once media only: the image ends with
 # its virtual allocation table, as a closed disc does.
 master_empty_udf250() {
@@ -226,6 +269,8 @@ cases=(
   "udf-pycdlib   master_udf_pycdlib   7zz     0"
   "wrong-parents master_wrong_parents bsdtar  1"
   "rr-links      master_rr_links      bsdtar  0"
+  "zisofs-32k    master_zisofs_32k    bsdtar  0"
+  "zisofs-128k   master_zisofs_128k   bsdtar  1"
 )
 for row in "${cases[@]}"; do
   read -r name master judge member <<< "$row"
@@ -272,6 +317,18 @@ for row in "${cases[@]}"; do
     quarnex_run convert.log -i converted disc.pdi
     check "$name: quarnex -i writes the unsplit image" same_regions image.iso set/converted.iso
     rm -f set/converted.iso
+  fi
+  # zisofs files that break the format's rules read as errors, each noted
+  # once: the text file with its header's magic changed, the mixed file with
+  # a block's deflate bytes changed (its pointers still right).
+  if [[ $name == zisofs-32k ]]; then
+    broken_zisofs image.iso set/broken.pdi && "$mount_program" set/broken.pdi mnt 2> broken.err &&
+      mounted+=("$dir/mnt") || check "$name: the broken disc mounted" sh -c "cat broken.err; false"
+    check "$name: broken zisofs files read as errors, twice; the others as before" bash -c 'cmp x/zeros.bin mnt/zeros.bin &&
+      for f in text.txt mixed.bin text.txt mixed.bin; do cat "mnt/$f" 2>&1 > /dev/null | grep -q "Input/output error" || exit 1; done'
+    check "$name: one note for each broken file" bash -c 'cat broken.err; [[ $(grep -c "/text.txt cannot be read" broken.err) == 1 &&
+      $(grep -c "/mixed.bin cannot be read" broken.err) == 1 && $(wc -l < broken.err) == 2 ]]'
+    check "$name: unmount the broken disc" fusermount3 -u mnt && unset 'mounted[${#mounted[@]}-1]'
   fi
   # No ISO 9660 directory: quarnex converts the set all the same.
   if [[ $name == udf-only ]]; then
