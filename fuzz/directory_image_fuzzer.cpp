@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "engine/engine_state.h"
 #include "extraction_driver.h"
 #include "pdiset/directory.h"
+#include "pdiset/iso9660_fields.h"
 #include "pdiset/names.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
@@ -35,6 +37,7 @@ extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
 namespace {
 
 using pdiset::DirectoryRecord;
+namespace iso = pdiset::iso9660;
 
 // The program's warnings go to standard error, which the fuzzer closes;
 // findings go to a copy of it kept open.
@@ -156,6 +159,21 @@ void check_output_name(const std::string& recorded) {
   if (path.compare(0, 4, "out/") != 0 || path.find('/', 4) != std::string::npos) fail("path leaves its folder", path);
 }
 
+// The volume size of the first primary descriptor among the whole sectors
+// that carry "CD001" from sector 16 on, before a terminator (at most 64).
+std::optional<uint32_t> primary_volume_size(const uint8_t* data, size_t size) {
+  for (size_t i = 0; i < 64; ++i) {
+    const size_t at = pdiset::kSetHeaderSize + (16 + i) * kSectorSize;
+    if (at + kSectorSize > size || memcmp(data + at + iso::kStandardIdentifier, "CD001", 5) != 0 ||
+        data[at + iso::kDescriptorType] == iso::kTerminatorDescriptor)
+      return std::nullopt;
+    const uint8_t* v = data + at + iso::kVolumeSpaceSize;
+    if (data[at + iso::kDescriptorType] == iso::kPrimaryDescriptor)
+      return v[0] | v[1] << 8 | v[2] << 16 | uint32_t(v[3]) << 24;
+  }
+  return std::nullopt;
+}
+
 // The member the program reads the directory from: the input, in memory,
 // named by its /proc path so that the set reader can open it too.
 int g_member = -1;
@@ -170,11 +188,11 @@ void load_member(const uint8_t* data, size_t size) {
 // the order of first sectors: the records that start at sector x take the
 // places from the number of records that start before x on, in directory
 // order.
-void check_table(const std::vector<Expected>& expected) {
+void check_table(const std::vector<Expected>& expected, std::optional<uint32_t> volume, int64_t held) {
   g_engine.file_table.clear();
   g_engine.member_handle = g_member;
   g_engine.set_name = g_member_name;
-  int count = read_directory(false);
+  int count = read_directory(true);
   const std::vector<FileEntry>& table = g_engine.file_table;
   if (count < 0 || size_t(count) != expected.size() || table.size() != expected.size())
     fail("table size", std::to_string(table.size()) + " vs " + std::to_string(expected.size()));
@@ -193,13 +211,15 @@ void check_table(const std::vector<Expected>& expected) {
     if (!row.selected) fail("selection", e.name);
   }
   if (table.empty()) return;
-  // Without a volume size the conversion covers sector 0 to the end of the
-  // section that starts last, its partial last sector included.
+  // The conversion covers sector 0 to the end of the section that starts
+  // last, its partial last sector included, or to the volume's end as far
+  // as the set's whole sectors reach, whichever is later.
   std::pair<uint32_t, uint32_t> last = expected[0].sections[0];
   for (const Expected& e : expected)
     for (const auto& section : e.sections)
       if (static_cast<int32_t>(section.first) >= static_cast<int32_t>(last.first)) last = section;
   int64_t end = int64_t{last.first} + (int64_t{last.second} + kSectorSize - 1) / kSectorSize;
+  if (volume) end = std::max(end, std::min<int64_t>(std::max<int64_t>(end, *volume), held));
   make_image_entry("out.iso");
   if (table.size() != 1 || table[0].name != "out.iso" || table[0].first_sector != 0 || !table[0].selected)
     fail("conversion entry");
@@ -261,12 +281,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_listing(r);
     check_output_name(r.name);
   }
-  // A volume descriptor sends the program elsewhere unless sector 69 starts
-  // with the directory's own record.
-  const size_t descriptor = pdiset::kSetHeaderSize + 16 * kSectorSize;
-  bool has_descriptor = size >= descriptor + 6 && data[descriptor] == 1 && memcmp(data + descriptor + 1, "CD001", 5) == 0;
-  if (has_descriptor && !pdiset::starts_with_own_record(window.get(), int64_t(got))) return 0;
+  // A primary volume descriptor sends the program elsewhere unless sector 69
+  // starts with the directory's own record.
+  std::optional<uint32_t> volume = primary_volume_size(data, size);
+  if (volume && !pdiset::starts_with_own_record(window.get(), int64_t(got))) return 0;
   load_member(data, size);
-  check_table(files_of(walked));
+  const int64_t held = size > size_t(pdiset::kSetHeaderSize) ? int64_t(size - pdiset::kSetHeaderSize) / kSectorSize : 0;
+  check_table(files_of(walked), volume, held);
   return 0;
 }

@@ -16,16 +16,6 @@ using namespace iso9660;
 
 namespace {
 
-// Bytes as read, followed by as many zero bytes as a walk cares to look at.
-struct Bytes {
-  const unsigned char* bytes;
-  int64_t size;
-  unsigned at(int64_t p) const { return p >= 0 && p < size ? bytes[p] : 0; }
-  uint32_t u32(int64_t p) const {
-    return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | static_cast<uint32_t>(at(p + 3)) << 24;
-  }
-};
-
 int64_t round_up_to_sector(int64_t p) { return (p + kSectorSize - 1) / kSectorSize * kSectorSize; }
 
 // A directory's bytes read from the image: its data length rounded up to
@@ -60,7 +50,7 @@ std::vector<DirectoryRecord> walk_records(const unsigned char* bytes, int64_t si
 }
 
 bool starts_with_own_record(const unsigned char* bytes, int64_t size) {
-  Bytes d{bytes, std::max<int64_t>(0, size)};
+  PaddedBytes d{bytes, std::max<int64_t>(0, size)};
   return d.at(kRecordLength) >= kRecordFixedPart + 1 && d.at(kIdentifierLength) == 1 &&
          d.at(kIdentifier) == 0;
 }
@@ -69,7 +59,7 @@ bool starts_with_own_record(const unsigned char* bytes, int64_t size) {
 // records, so a directory that gives its own length ends there.
 int64_t sector69_walk_end(const unsigned char* bytes, int64_t size) {
   if (!starts_with_own_record(bytes, size)) return kDirectoryReadSize;
-  uint32_t data_length = Bytes{bytes, std::max<int64_t>(0, size)}.u32(kDataLength);
+  uint32_t data_length = PaddedBytes{bytes, std::max<int64_t>(0, size)}.u32(kDataLength);
   if (data_length < static_cast<uint32_t>(kSectorSize)) return kDirectoryReadSize;
   return std::min<int64_t>(round_up_to_sector(data_length), kMaxDirectoryBytes);
 }
@@ -77,7 +67,7 @@ int64_t sector69_walk_end(const unsigned char* bytes, int64_t size) {
 std::optional<uint32_t> volume_sectors(const ImageSource& image) {
   VolumeDescriptors descriptors;
   if (read_volume_descriptors(image, &descriptors) || !descriptors.have_primary) return std::nullopt;
-  return Bytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
+  return PaddedBytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
 }
 
 namespace {
@@ -97,7 +87,7 @@ std::optional<Failure> read_root(const ImageSource& image, uint32_t* root_sector
   VolumeDescriptors descriptors;
   if (std::optional<Failure> failure = read_volume_descriptors(image, &descriptors)) return failure;
   if (!descriptors.have_primary) return std::nullopt;
-  Bytes pvd{descriptors.primary, kSectorSize};
+  PaddedBytes pvd{descriptors.primary, kSectorSize};
   *root_sector = pvd.u32(kRootRecord + kExtent);
   ReadDirectory root;
   if (std::optional<Failure> failure = read_extent(image, *root_sector, pvd.u32(kRootRecord + kDataLength), &root))
@@ -142,7 +132,7 @@ VolumeFacts read_volume_facts(const ImageSource& image) {
   VolumeFacts facts;
   VolumeDescriptors descriptors;
   if (read_volume_descriptors(image, &descriptors) || !descriptors.have_primary) return facts;
-  facts.volume_sectors = Bytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
+  facts.volume_sectors = PaddedBytes{descriptors.primary, kSectorSize}.u32(kVolumeSpaceSize);
   facts.volume_name = volume_identifier(descriptors.primary);
   uint32_t root_sector = 0;
   std::vector<DirectoryRecord> records;

@@ -32,16 +32,6 @@ int64_t long_date_seconds(const unsigned char* d) {
 
 namespace {
 
-// Bytes as read, followed by as many zero bytes as a listing walk looks at.
-struct PaddedBytes {
-  const unsigned char* bytes;
-  int64_t size;
-  unsigned at(int64_t p) const { return p >= 0 && p < size ? bytes[p] : 0; }
-  uint32_t u32(int64_t p) const {
-    return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | static_cast<uint32_t>(at(p + 3)) << 24;
-  }
-};
-
 // The record of length bytes at p; fields past the bytes read count as zero.
 IsoRecord record_at(const PaddedBytes& d, int64_t p, unsigned length) {
   IsoRecord record;

@@ -13,6 +13,17 @@
 
 namespace pdiset {
 
+// Bytes as read, followed by as many zero bytes as a walk looks at: the
+// listing's walk and the lookup read fields near the end of what was read.
+struct PaddedBytes {
+  const unsigned char* bytes;
+  int64_t size;
+  unsigned at(int64_t p) const { return p >= 0 && p < size ? bytes[p] : 0; }
+  uint32_t u32(int64_t p) const {
+    return at(p) | at(p + 1) << 8 | at(p + 2) << 16 | static_cast<uint32_t>(at(p + 3)) << 24;
+  }
+};
+
 struct IsoRecord {
   DirectoryRecord record;      // identifier bytes, extent, length, flags, date
   unsigned ear_sectors = 0;    // extended attribute sectors before the data

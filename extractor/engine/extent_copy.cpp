@@ -52,7 +52,9 @@ static void reach_byte(int64_t x) {
 // kept until the assembled bytes are written, since they are the only copy.
 static void copy_sector_bytes(FileHandle out, int64_t x, int64_t bytes) {
   unsigned char sector[kSectorSize];
-  const bool split = x + bytes > g_engine.member_map.image_end(current_member());
+  // A sector that does not lie whole in the current member is a split
+  // sector, even where the bytes asked of it all lie in that member.
+  const bool split = x / kSectorSize >= current_end();
   seek_image_byte(x);
   int64_t got = 0;
   for (bool first = true;; first = false) {

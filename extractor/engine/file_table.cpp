@@ -10,7 +10,6 @@
 #include "pdiset/member_rule.h"
 #include "pdiset/names.h"
 #include "pdiset/sections.h"
-#include "pdiset/udf_tree.h"
 #include "pdiset/volume.h"
 
 void open_image_set() {
@@ -92,7 +91,8 @@ void make_image_entry(const char* iso_name) {
     // The set ends inside the volume: the bytes past its whole sectors go
     // into no output, and the run fails where a file needs a missing byte.
     // A set whose missing members may yet turn up keeps every member.
-    pdiset::MemberDecision decision = pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), pdiset::SetHolding{std::nullopt, true});
+    pdiset::MemberDecision decision =
+        pdiset::decide_member_deletion({}, 0, pdiset::host_name_rules(), pdiset::SetHolding{std::nullopt, true});
     if (g_engine.remove_members && !decision.may_delete) {
       fputs("cowardly clearing delete source flag\n", stderr);
       g_engine.remove_members = false;

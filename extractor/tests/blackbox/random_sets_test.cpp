@@ -314,6 +314,9 @@ TEST_F(RandomSets, ComeOutByteExact) {
     std::vector<FileRun> runs;
     std::string warning, failure;
     bool kept = false;  // every member stays
+    // How the run ends at the first member taken away.
+    const std::string missing =
+        member_name(set, set.member_sizes.size()) + ": No such file or directory\n\n\aHit <RETURN> to continue\n";
     if (r.conversion) {
       Conversion c = expect_conversion(set);
       args = {"-i", "image", "set"};
@@ -326,7 +329,7 @@ TEST_F(RandomSets, ComeOutByteExact) {
       kept = c.cut_short() || c.files_missing();
       if (kept && r.remove) warning += "cowardly clearing delete source flag\n";
       if (c.files_missing())
-        failure = member_name(set, set.member_sizes.size()) + ": No such file or directory\n\n\aHit <RETURN> to continue\n";
+        failure = missing;
     } else {
       args = {"-m", "o", "set"};
       for (const pdi_maker::PlacedFile& f : table_files(set.image))
@@ -340,7 +343,7 @@ TEST_F(RandomSets, ComeOutByteExact) {
       kept = true;
       ++lacking;
       if (r.remove) warning += "cowardly clearing delete source flag\n";
-      failure = member_name(set, set.member_sizes.size()) + ": No such file or directory\n\n\aHit <RETURN> to continue\n";
+      failure = missing;
     }
     ASSERT_EQ(e.past_the_set, !failure.empty()) << "the round needs bytes the set does not hold";
     over69 += image.directory_sector != 69 && image_sectors(image, 69, 1) != std::string(kSectorSize, '\0');

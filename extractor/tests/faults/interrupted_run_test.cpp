@@ -23,7 +23,8 @@ using Clock = std::chrono::steady_clock;
 // A DVD-like set of 3 to 8 files with gaps, of lengths with every kind of
 // partial last sector, cut into 2 to 7 members: some cuts on sector
 // boundaries, some inside sectors, some inside a file's partial last sector
-// (its last byte before the cut, or its last bytes on both sides).
+// (its last byte before the cut, or its last bytes on both sides), some
+// followed by a member of 1,000 bytes inside the same sector and an empty one.
 MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
   pdi_maker::ImagePlan plan;
   plan.seed = static_cast<uint32_t>(rng());
@@ -60,6 +61,13 @@ MadeSet random_set(std::mt19937_64& rng, const std::string& folder) {
     if (used + cut + 4096 >= total) break;
     cuts.push_back(cut);
     used += cut;
+    // Now and then a member of 1,000 bytes inside the sector this one ends
+    // in, and an empty member: that sector lies in three members or more.
+    const uint64_t into = (used - kSetHeaderSize) % kSectorSize;
+    if (rng() % 4 == 0 && into != 0 && into + 1000 < kSectorSize && used + 1000 + 4096 < total) {
+      cuts.insert(cuts.end(), {1000, 0});
+      used += 1000;
+    }
   }
   return make_set(plan, folder, "movie.pdi", cuts);
 }
