@@ -207,8 +207,6 @@ bool is_joliet(const unsigned char* d) {
 
 }  // namespace
 
-int64_t iso_folder_length(const DiscEntry& folder) { return low_of(folder.node_length); }
-
 std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
   tree->reset();
   unsigned char pvd[kSectorSize] = {}, joliet[kSectorSize] = {};
