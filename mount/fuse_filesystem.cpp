@@ -122,7 +122,7 @@ void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool pl
   const size_t total = f->children.size() + 2;
   for (size_t i = static_cast<size_t>(std::max<off_t>(off, 0)); i < total; ++i) {
     const fuse_ino_t child = i == 0 ? ino : i == 1 ? self->parent : f->children[i - 2];
-    const char* name = i == 0 ? "." : i == 1 ? ".." : s->nodes->node(child)->name.c_str();
+    const char* name = i == 0 ? "." : i == 1 ? ".." : s->nodes->node(child)->name.data();  // names end with a NUL
     size_t need;
     if (plus) {
       struct fuse_entry_param e;
