@@ -48,12 +48,20 @@ bool attributes_of(const MountState* s, fuse_ino_t ino, struct stat* st) {
   return true;
 }
 
-void on_init(void*, struct fuse_conn_info* conn) {
+void on_init(void* userdata, struct fuse_conn_info* conn) {
   // Reads as large as the kernel sends them; the tree never changes, so
   // cached data is dropped only when the file system says so on open.
   conn->want &= ~FUSE_CAP_AUTO_INVAL_DATA;
   if (conn->capable & FUSE_CAP_ASYNC_READ) conn->want |= FUSE_CAP_ASYNC_READ;
   if (conn->capable & FUSE_CAP_READDIRPLUS) conn->want |= FUSE_CAP_READDIRPLUS;
+  // A walk of the tree (du, find) opens every folder: a kernel that can
+  // open them itself saves two requests a folder, and keeps their listings
+  // cached as on_opendir asks it to. A folder that cannot be read then
+  // fails when it is listed.
+  if (conn->capable & FUSE_CAP_NO_OPENDIR_SUPPORT) {
+    conn->want |= FUSE_CAP_NO_OPENDIR_SUPPORT;
+    static_cast<MountState*>(userdata)->folders_open_in_kernel = true;
+  }
 }
 
 void reply_entry(fuse_req_t req, MountState* s, fuse_ino_t ino) {
@@ -97,6 +105,10 @@ void on_readlink(fuse_req_t req, fuse_ino_t ino) {
 }
 
 void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
+  if (state_of(req)->folders_open_in_kernel) {
+    fuse_reply_err(req, ENOSYS);  // the kernel opens folders from now on
+    return;
+  }
   const FolderEntries* f = state_of(req)->nodes->folder(ino);
   if (!f || f->failed) {
     fuse_reply_err(req, f ? EIO : ENOTDIR);
