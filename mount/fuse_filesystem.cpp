@@ -119,6 +119,14 @@ void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   fuse_reply_open(req, fi);
 }
 
+// One buffer per FUSE thread for reads and one for listings, as large as
+// the largest reply so far: a reply allocates and clears nothing once its
+// thread has given one (the kernel asks up to 128 KiB of entries at once).
+struct ReadBuffer {
+  std::unique_ptr<char[]> bytes;
+  size_t capacity = 0;
+};
+
 // The entries in a fixed order: ".", "..", then the folder's children; off
 // is the index of the next one. plus: with each entry's attributes.
 void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool plus) {
@@ -129,7 +137,12 @@ void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool pl
     fuse_reply_err(req, f ? EIO : ENOTDIR);
     return;
   }
-  std::vector<char> buffer(size);
+  thread_local ReadBuffer listing;
+  if (listing.capacity < size) {
+    listing.capacity = size;
+    listing.bytes.reset(new char[size]);
+  }
+  char* buffer = listing.bytes.get();
   size_t used = 0;
   const size_t total = f->children.size() + 2;
   for (size_t i = static_cast<size_t>(std::max<off_t>(off, 0)); i < total; ++i) {
@@ -145,18 +158,18 @@ void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool pl
         e.generation = 1;
         e.attr_timeout = e.entry_timeout = kTimeout;
       }
-      need = fuse_add_direntry_plus(req, buffer.data() + used, size - used, name, &e, static_cast<off_t>(i + 1));
+      need = fuse_add_direntry_plus(req, buffer + used, size - used, name, &e, static_cast<off_t>(i + 1));
     } else {
       struct stat st;
       memset(&st, 0, sizeof st);
       st.st_ino = child;
       st.st_mode = mode_of(s->nodes->node(child)->type);
-      need = fuse_add_direntry(req, buffer.data() + used, size - used, name, &st, static_cast<off_t>(i + 1));
+      need = fuse_add_direntry(req, buffer + used, size - used, name, &st, static_cast<off_t>(i + 1));
     }
     if (need > size - used) break;
     used += need;
   }
-  fuse_reply_buf(req, buffer.data(), used);
+  fuse_reply_buf(req, buffer, used);
 }
 
 void on_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
@@ -190,13 +203,6 @@ void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   fi->keep_cache = pieces_in_place(s->reader, n->pieces) ? 1 : 0;
   fuse_reply_open(req, fi);
 }
-
-// One buffer per FUSE thread, as large as the largest read so far: a read
-// allocates nothing once its thread has read once.
-struct ReadBuffer {
-  std::unique_ptr<char[]> bytes;
-  size_t capacity = 0;
-};
 
 void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
   MountState* s = state_of(req);
