@@ -14,15 +14,20 @@ keeping the best:
 Prints throughputs and ratios and the daemon's peak resident memory
 (VmHWM). Goals: warm ratio at least 0.8, peak memory under 32 MiB.
 
-Part 2, the peers. Masters with genisoimage (-R -J) a disc of 20,000 files
-in 200 folders and one file of 1 GiB, cuts it into a set, and mounts the
-set with quarnex-mount while fuseiso and archivemount mount the unsplit
-.iso. For each: the time until the folder is ready (best of five), and on a fresh mount find
--ls and du -s over the whole tree, a cold (page cache dropped) and a warm
-sequential read of the 1 GiB file (each stopped after --limit seconds,
-then shown as at least that); best of --peer-runs. Prints each peer's
-time over quarnex-mount's (above 1: quarnex-mount ahead) and quarnex-mount's
-peak memory. Goals: ahead of both peers on every figure, peak under 64 MiB.
+Part 2, the peers. Masters with genisoimage (-R -J) two discs, each cut
+into a set: 20,000 files in 200 folders and one file of 1 GiB, and
+100,000 files in 1,000 folders (with --small: 2,000 files in 20 folders
+and a file of 64 MiB). quarnex-mount mounts the set while fuseiso and
+archivemount mount the unsplit .iso. For each, the page cache dropped
+before every mount: the time until the folder lists its entries (best of
+five), and on fresh mounts find -ls and du -s over the whole tree, a cold
+and a warm sequential read of the big file, and on the 100,000-file disc
+2,000 of its files read whole in random order (200 with --small); every
+command stopped after --limit seconds, then shown as at least that; best
+of --peer-runs rounds, the programs in another order each round. Prints
+each peer's time over quarnex-mount's (above 1: quarnex-mount ahead) and
+every program's peak memory (VmHWM). Goals on each disc: ahead of both
+peers on every figure, quarnex-mount's peak under 32 MiB.
 
 The exit status is 0 when every goal holds, 1 when not, 2 when the run
 could not be made.
@@ -32,6 +37,7 @@ Usage: bench/mount.py [--small] [--build DIR] [--dir DIR] [--runs N] [--mib N]
 """
 import argparse
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -187,23 +193,27 @@ def write_set(image, first_member, cuts):
 
 
 def master_disc(work, files, folders, big_mib):
-    """A -R -J disc of files in folders (sizes 0 to 4 KiB) and big.bin; its path and big.bin's size."""
+    """A -R -J disc of files in folders (sizes 0 to 4 KiB) and, unless big_mib is 0, big.bin; its path,
+    big.bin's size and the small files' paths."""
     src = os.path.join(work, "src")
     per_folder = files // folders
+    small = []
     for f in range(folders):
-        folder = os.path.join(src, "folder %03d" % f)
-        os.makedirs(folder)
+        folder = "folder %03d" % f
+        os.makedirs(os.path.join(src, folder))
         for k in range(per_folder):
-            with open(os.path.join(folder, "file %05d with a longer name.txt" % k), "wb") as out:
+            name = os.path.join(folder, "file %05d with a longer name.txt" % k)
+            with open(os.path.join(src, name), "wb") as out:
                 out.write(os.urandom((f * 7919 + k * 104729) % 4097))
-    big = os.path.join(src, "big.bin")
-    with open(big, "wb") as out:
-        for _ in range(big_mib):
-            out.write(os.urandom(1 << 20))
+            small.append(name)
+    if big_mib:
+        with open(os.path.join(src, "big.bin"), "wb") as out:
+            for _ in range(big_mib):
+                out.write(os.urandom(1 << 20))
     image = os.path.join(work, "disc.iso")
     subprocess.run(["genisoimage", "-quiet", "-R", "-J", "-joliet-long", "-o", image, src], check=True)
     shutil.rmtree(src)
-    return image, big_mib << 20
+    return image, big_mib << 20, small
 
 
 def timed(words, cwd=None, limit=None):
@@ -230,29 +240,68 @@ def ready_time(words, mount_point):
         mount.close()
 
 
-def peer_figures(words, mount_point, runs, limit):
-    """Best of runs fresh mounts: find -ls, du -s, cold and warm read (each stopped after limit
-    seconds), and the time until ready (best of at least five mounts, as it is short and noisy);
-    the last mount's peak memory."""
-    figures = {"ready": min(ready_time(words, mount_point) for _ in range(max(5, runs)))}
-    peak = -1
-    for _ in range(runs):
-        drop_caches()
-        mount = Mount(None, None, mount_point, words)
+def timed_reads(paths, limit):
+    """Seconds reading every file of paths in turn (stopped after limit seconds, then limit)."""
+    start = time.perf_counter()
+    for path in paths:
+        fd = os.open(path, os.O_RDONLY)
         try:
-            once = {}
-            once["find -ls"] = timed(["find", ".", "-ls"], cwd=mount_point, limit=limit)
-            once["du -s"] = timed(["du", "-s", "."], cwd=mount_point, limit=limit)
+            while os.read(fd, 1 << 20):
+                pass
+        finally:
+            os.close(fd)
+        if time.perf_counter() - start >= limit:
+            return limit
+    return time.perf_counter() - start
+
+
+def round_figures(words, mount_point, disc, limit):
+    """One round on fresh mounts, page cache dropped: find -ls, du -s, a cold and a warm read of
+    big.bin, then on a mount of its own the small files in random order; every command stopped
+    after limit seconds. Also the largest peak memory of the two mounts."""
+    once, peak = {}, -1
+    drop_caches()
+    mount = Mount(None, None, mount_point, words)
+    try:
+        once["find -ls"] = timed(["find", ".", "-ls"], cwd=mount_point, limit=limit)
+        once["du -s"] = timed(["du", "-s", "."], cwd=mount_point, limit=limit)
+        if disc["big"]:
             big = os.path.join(mount_point, "big.bin")
             drop_caches()
             once["cold read"] = timed(["cat", big], limit=limit)
             once["warm read"] = timed(["cat", big], limit=limit)
-            peak = mount.peak_kib()
+        peak = mount.peak_kib()
+    finally:
+        mount.close()
+    if disc["random"]:
+        drop_caches()
+        mount = Mount(None, None, mount_point, words)
+        try:
+            once[disc["random name"]] = timed_reads([os.path.join(mount_point, p) for p in disc["random"]], limit)
+            peak = max(peak, mount.peak_kib())
         finally:
             mount.close()
-        for k, v in once.items():
-            figures[k] = min(figures.get(k, v), v)
-    return figures, peak
+    return once, peak
+
+
+def disc_figures(programs, mount_point, disc, runs, limit):
+    """Every program's figures on one disc, best of runs rounds; in each round every program in
+    turn, each round in another order, so that no program always follows the same one. The time
+    until ready is the best of at least five mounts, as it is short and noisy."""
+    names = [n for n, _ in programs]
+    figures = {n: {} for n in names}
+    peaks = {n: -1 for n in names}
+    for k in range(max(5, runs)):
+        for name, words in programs[k % len(programs):] + programs[:k % len(programs)]:
+            t = ready_time(words, mount_point)
+            figures[name]["ready"] = min(figures[name].get("ready", t), t)
+    for k in range(runs):
+        for name, words in programs[k % len(programs):] + programs[:k % len(programs)]:
+            once, peak = round_figures(words, mount_point, disc, limit)
+            for f, v in once.items():
+                figures[name][f] = min(figures[name].get(f, v), v)
+            peaks[name] = max(peaks[name], peak)
+    return figures, peaks
 
 
 def peers_part(args):
@@ -261,52 +310,65 @@ def peers_part(args):
         if not shutil.which(tool):
             print("mount.py: %s is not installed (scripts/setup.sh)" % tool, file=sys.stderr)
             return 2
-    files, folders, big_mib = (2000, 20, 64) if args.small else (20000, 200, 1024)
+    # files, folders, big.bin's MiB, small files read in random order
+    discs = [(2000, 20, 64, 200)] if args.small else [(20000, 200, 1024, 0), (100000, 1000, 0, 2000)]
     os.makedirs(args.dir, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="bench-peers.", dir=args.dir)
-    try:
-        image, big_size = master_disc(work, files, folders, big_mib)
-        size = os.path.getsize(image)
-        members = write_set(image, os.path.join(work, "disc.pdi"), [304 + 16 * 2048 + 161, size // 3 | 1, size // 3 * 2 + 777])
-        mount_point = os.path.join(work, "mnt")
-        os.mkdir(mount_point)
-        programs = [
-            ("quarnex-mount", [program, "-f", members[0], mount_point]),
-            ("fuseiso", ["fuseiso", "-n", image, mount_point, "-f"]),
-            ("archivemount", ["archivemount", "-f", "-o", "ro", image, mount_point]),
-        ]
-        results = {}
-        for name, words in programs:
-            results[name] = peer_figures(words, mount_point, args.peer_runs, args.limit)
-        print("disc: %d files in %d folders and a %d MiB file, %d MiB image; quarnex-mount reads the set (%d members),"
-              % (files, folders, big_mib, size >> 20, len(members)))
-        print("the peers the unsplit .iso; best of %d fresh mount(s) each; ratio = peer's time / quarnex-mount's"
-              % args.peer_runs)
-        names = [n for n, _ in programs]
-        print("%-10s" % "figure" + "".join("%15s" % n for n in names) + "".join("%15s" % ("ratio " + n[:8]) for n in names[1:]))
-        ahead = True
-        ours = results["quarnex-mount"][0]
-        for figure in ("ready", "find -ls", "du -s", "cold read", "warm read"):
-            # ">": stopped at the limit, so the time and the ratio are at least that.
-            mark = lambda n: ">" if results[n][0][figure] >= args.limit else " "
-            row = "%-10s" % figure + "".join("%s%13.3fs" % (mark(n), results[n][0][figure]) for n in names)
-            for n in names[1:]:
-                ratio = results[n][0][figure] / ours[figure]
-                ahead = ahead and ratio > 1 and mark("quarnex-mount") == " "
-                row += "%s%14.2f" % (mark(n), ratio)
-            print(row)
-        rate = big_size / ours["warm read"] / 2**20
-        print("quarnex-mount warm read: %.0f MiB/s" % rate)
-        peak = results["quarnex-mount"][1]
-        print("quarnex-mount peak resident memory (VmHWM): %.1f MiB" % (peak / 1024.0))
-        goals = ahead and 0 < peak < 64 * 1024
-        print("goals (ahead of both peers on every figure, peak < 64 MiB): %s" % ("held" if goals else "NOT held"))
-        return 0 if goals else 1
-    except (RuntimeError, subprocess.CalledProcessError, OSError) as e:
-        print("mount.py: %s" % e, file=sys.stderr)
-        return 2
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    status = 0
+    for files, folders, big_mib, reads in discs:
+        work = tempfile.mkdtemp(prefix="bench-peers.", dir=args.dir)
+        try:
+            image, big_size, small = master_disc(work, files, folders, big_mib)
+            size = os.path.getsize(image)
+            members = write_set(image, os.path.join(work, "disc.pdi"),
+                                [304 + 16 * 2048 + 161, size // 3 | 1, size // 3 * 2 + 777])
+            mount_point = os.path.join(work, "mnt")
+            os.mkdir(mount_point)
+            programs = [
+                ("quarnex-mount", [program, "-f", members[0], mount_point]),
+                ("fuseiso", ["fuseiso", "-n", image, mount_point, "-f"]),
+                ("archivemount", ["archivemount", "-f", "-o", "ro", image, mount_point]),
+            ]
+            random_name = "%d random" % reads
+            disc = {"big": big_mib, "random": random.Random(files).sample(small, reads) if reads else [],
+                    "random name": random_name}
+            results, peaks = disc_figures(programs, mount_point, disc, args.peer_runs, args.limit)
+            print("disc: %d files in %d folders%s, %d MiB image; quarnex-mount reads the set (%d members),"
+                  % (files, folders, " and a %d MiB file" % big_mib if big_mib else "", size >> 20, len(members)))
+            print("the peers the unsplit .iso; best of %d round(s) of fresh mounts, page cache dropped; "
+                  "ratio = peer's time / quarnex-mount's" % args.peer_runs)
+            if reads:
+                print("%s: %d of the small files read whole, one after another, in random order" % (random_name, reads))
+            names = [n for n, _ in programs]
+            print("%-12s" % "figure" + "".join("%15s" % n for n in names)
+                  + "".join("%15s" % ("ratio " + n[:8]) for n in names[1:]))
+            ahead = True
+            ours = results["quarnex-mount"]
+            shown = ["ready", "find -ls", "du -s"] + ([random_name] if reads else []) + (
+                ["cold read", "warm read"] if big_mib else [])
+            for figure in shown:
+                # ">": stopped at the limit, so the time and the ratio are at least that.
+                mark = lambda n: ">" if results[n][figure] >= args.limit else " "
+                row = "%-12s" % figure + "".join("%s%13.3fs" % (mark(n), results[n][figure]) for n in names)
+                for n in names[1:]:
+                    ratio = results[n][figure] / ours[figure]
+                    ahead = ahead and ratio > 1 and mark("quarnex-mount") == " "
+                    row += "%s%14.2f" % (mark(n), ratio)
+                print(row)
+            print("%-12s" % "peak MiB" + "".join("%14.1f " % (peaks[n] / 1024.0) for n in names)
+                  + "".join("%15.2f" % (peaks[n] / float(peaks["quarnex-mount"])) for n in names[1:]))
+            if big_mib:
+                print("quarnex-mount warm read: %.0f MiB/s" % (big_size / ours["warm read"] / 2**20))
+            peak = peaks["quarnex-mount"]
+            goals = ahead and 0 < peak < 32 * 1024
+            print("goals (ahead of both peers on every figure, quarnex-mount's peak memory (VmHWM) < 32 MiB): %s\n"
+                  % ("held" if goals else "NOT held"))
+            status = max(status, 0 if goals else 1)
+        except (RuntimeError, subprocess.CalledProcessError, OSError) as e:
+            print("mount.py: %s" % e, file=sys.stderr)
+            return 2
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+    return status
 
 
 def main():

@@ -48,12 +48,20 @@ bool attributes_of(const MountState* s, fuse_ino_t ino, struct stat* st) {
   return true;
 }
 
-void on_init(void*, struct fuse_conn_info* conn) {
+void on_init(void* userdata, struct fuse_conn_info* conn) {
   // Reads as large as the kernel sends them; the tree never changes, so
   // cached data is dropped only when the file system says so on open.
   conn->want &= ~FUSE_CAP_AUTO_INVAL_DATA;
   if (conn->capable & FUSE_CAP_ASYNC_READ) conn->want |= FUSE_CAP_ASYNC_READ;
   if (conn->capable & FUSE_CAP_READDIRPLUS) conn->want |= FUSE_CAP_READDIRPLUS;
+  // A walk of the tree (du, find) opens every folder: a kernel that can
+  // open them itself saves two requests a folder, and keeps their listings
+  // cached as on_opendir asks it to. A folder that cannot be read then
+  // fails when it is listed.
+  if (conn->capable & FUSE_CAP_NO_OPENDIR_SUPPORT) {
+    conn->want |= FUSE_CAP_NO_OPENDIR_SUPPORT;
+    static_cast<MountState*>(userdata)->folders_open_in_kernel = true;
+  }
 }
 
 void reply_entry(fuse_req_t req, MountState* s, fuse_ino_t ino) {
@@ -97,6 +105,10 @@ void on_readlink(fuse_req_t req, fuse_ino_t ino) {
 }
 
 void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
+  if (state_of(req)->folders_open_in_kernel) {
+    fuse_reply_err(req, ENOSYS);  // the kernel opens folders from now on
+    return;
+  }
   const FolderEntries* f = state_of(req)->nodes->folder(ino);
   if (!f || f->failed) {
     fuse_reply_err(req, f ? EIO : ENOTDIR);
@@ -106,6 +118,14 @@ void on_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   fi->keep_cache = 1;
   fuse_reply_open(req, fi);
 }
+
+// One buffer per FUSE thread for reads and one for listings, as large as
+// the largest reply so far: a reply allocates and clears nothing once its
+// thread has given one (the kernel asks up to 128 KiB of entries at once).
+struct ReadBuffer {
+  std::unique_ptr<char[]> bytes;
+  size_t capacity = 0;
+};
 
 // The entries in a fixed order: ".", "..", then the folder's children; off
 // is the index of the next one. plus: with each entry's attributes.
@@ -117,12 +137,17 @@ void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool pl
     fuse_reply_err(req, f ? EIO : ENOTDIR);
     return;
   }
-  std::vector<char> buffer(size);
+  thread_local ReadBuffer listing;
+  if (listing.capacity < size) {
+    listing.capacity = size;
+    listing.bytes.reset(new char[size]);
+  }
+  char* buffer = listing.bytes.get();
   size_t used = 0;
   const size_t total = f->children.size() + 2;
   for (size_t i = static_cast<size_t>(std::max<off_t>(off, 0)); i < total; ++i) {
     const fuse_ino_t child = i == 0 ? ino : i == 1 ? self->parent : f->children[i - 2];
-    const char* name = i == 0 ? "." : i == 1 ? ".." : s->nodes->node(child)->name.c_str();
+    const char* name = i == 0 ? "." : i == 1 ? ".." : s->nodes->node(child)->name.data();  // names end with a NUL
     size_t need;
     if (plus) {
       struct fuse_entry_param e;
@@ -133,18 +158,18 @@ void read_folder(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool pl
         e.generation = 1;
         e.attr_timeout = e.entry_timeout = kTimeout;
       }
-      need = fuse_add_direntry_plus(req, buffer.data() + used, size - used, name, &e, static_cast<off_t>(i + 1));
+      need = fuse_add_direntry_plus(req, buffer + used, size - used, name, &e, static_cast<off_t>(i + 1));
     } else {
       struct stat st;
       memset(&st, 0, sizeof st);
       st.st_ino = child;
       st.st_mode = mode_of(s->nodes->node(child)->type);
-      need = fuse_add_direntry(req, buffer.data() + used, size - used, name, &st, static_cast<off_t>(i + 1));
+      need = fuse_add_direntry(req, buffer + used, size - used, name, &st, static_cast<off_t>(i + 1));
     }
     if (need > size - used) break;
     used += need;
   }
-  fuse_reply_buf(req, buffer.data(), used);
+  fuse_reply_buf(req, buffer, used);
 }
 
 void on_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
@@ -188,13 +213,6 @@ void on_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
   fi->keep_cache = pieces_in_place(s->reader, n->pieces) ? 1 : 0;
   fuse_reply_open(req, fi);
 }
-
-// One buffer per FUSE thread, as large as the largest read so far: a read
-// allocates nothing once its thread has read once.
-struct ReadBuffer {
-  std::unique_ptr<char[]> bytes;
-  size_t capacity = 0;
-};
 
 void on_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, struct fuse_file_info*) {
   MountState* s = state_of(req);

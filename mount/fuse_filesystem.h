@@ -15,6 +15,7 @@ struct MountState {
   MountNodes* nodes = nullptr;
   GuardedReader* reader = nullptr;
   unsigned uid = 0, gid = 0;  // the owner shown for every entry
+  bool folders_open_in_kernel = false;  // set at start when the kernel opens folders without asking
 };
 
 // Mounts at options.mount_point, goes to the background unless -f, and

@@ -1,6 +1,8 @@
 #include "mount_nodes.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 #include "pdiset/names.h"
 
@@ -8,9 +10,9 @@ namespace quarnex_mount {
 
 namespace {
 
+// The node of entry, its name left to adopt.
 Node node_of(pdiset::DiscEntry entry) {
   Node n;
-  n.name = std::move(entry.name);
   n.mtime = entry.mtime;
   switch (entry.type) {
     case pdiset::DiscEntryType::kFolder:
@@ -40,7 +42,6 @@ Node node_of(pdiset::DiscEntry entry) {
 
 Node file_node(const MountEntry& e) {
   Node n;
-  n.name = e.name;
   n.size = e.size;
   n.mtime = e.mtime;
   n.pieces.push_back(FilePiece{0, e.image_offset, e.size});
@@ -59,39 +60,50 @@ MountNodes::MountNodes(const pdiset::DiscTree* tree, const MountEntry& iso, FILE
     : tree_(tree), notes_(notes) {
   pdiset::DiscEntry root = tree->root();
   Node r = node_of(root);
-  r.name.clear();
+  r.name = "";
   add(std::move(r));
   FolderEntries* top = nodes_.front().folder.get();
   fill(1, top);
   top->ready.store(true);
   // The image beside the disc's entries, under a name none of them has.
   Node image = file_node(iso);
+  std::string name = iso.name;
   std::string base = iso.name.substr(0, iso.name.size() - std::min<size_t>(iso.name.size(), 4));
-  for (int k = 1; top->by_name.count(image.name); ++k)
-    image.name = base + (k == 1 ? " (image).iso" : " (image " + std::to_string(k) + ").iso");
+  for (int k = 1; child_named(*top, name); ++k)
+    name = base + (k == 1 ? " (image).iso" : " (image " + std::to_string(k) + ").iso");
+  image.name = keep_name(std::move(name));
+  const std::string_view image_name = image.name;
   iso_ = add(std::move(image));
   top->children.insert(top->children.begin(), iso_);
-  top->by_name.emplace(nodes_.back().name, iso_);
+  std::shared_lock<std::shared_mutex> lock(nodes_lock_);
+  auto at = std::lower_bound(top->by_name.begin(), top->by_name.end(), image_name,
+                             [&](uint64_t ino, std::string_view n) { return nodes_[ino - 1].name < n; });
+  top->by_name.insert(at, iso_);
 }
 
 MountNodes::MountNodes(const MountTree& view) {
   Node root;
+  root.name = "";
   root.type = NodeType::kFolder;
   root.mtime = view.iso.mtime;
   root.folder.reset(new FolderEntries);
   add(std::move(root));
   Node folder;
-  folder.name = view.folder_name;
+  folder.name = keep_name(view.folder_name);
   folder.type = NodeType::kFolder;
   folder.mtime = view.folder_mtime;
   folder.folder.reset(new FolderEntries);
   std::vector<Node> top;
   top.push_back(file_node(view.iso));
+  top.back().name = keep_name(view.iso.name);
   top.push_back(std::move(folder));
   adopt(1, nodes_.front().folder.get(), std::move(top));
   iso_ = 2;
   std::vector<Node> files;
-  for (const MountEntry& e : view.files) files.push_back(file_node(e));
+  for (const MountEntry& e : view.files) {
+    files.push_back(file_node(e));
+    files.back().name = e.name;  // copied by adopt
+  }
   adopt(3, nodes_[2].folder.get(), std::move(files));
   nodes_.front().folder->ready.store(true);
   nodes_[2].folder->ready.store(true);
@@ -113,20 +125,48 @@ uint64_t MountNodes::count() const {
   return nodes_.size();
 }
 
+std::string_view MountNodes::keep_name(std::string name) {
+  std::lock_guard<std::mutex> lock(kept_names_lock_);
+  kept_names_.push_back(std::move(name));
+  return kept_names_.back();
+}
+
 void MountNodes::adopt(uint64_t parent, FolderEntries* folder, std::vector<Node> children) {
+  size_t bytes = 0;
+  for (const Node& child : children) bytes += child.name.size() + 1;
+  folder->names.reset(new char[bytes]);
+  char* at = folder->names.get();
+  std::vector<size_t> order(children.size());
+  for (size_t i = 0; i < children.size(); ++i) {
+    order[i] = i;
+    memcpy(at, children[i].name.data(), children[i].name.size());
+    at[children[i].name.size()] = '\0';
+    children[i].name = std::string_view(at, children[i].name.size());
+    at += children[i].name.size() + 1;
+  }
+  // Of two children with one name, a lookup finds the first.
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return children[a].name < children[b].name; });
   folder->children.reserve(children.size());
-  folder->by_name.reserve(children.size());
   for (Node& child : children) {
     child.parent = parent;
-    uint64_t ino = add(std::move(child));
-    folder->children.push_back(ino);
-    folder->by_name.emplace(node(ino)->name, ino);
+    folder->children.push_back(add(std::move(child)));
   }
+  folder->by_name.reserve(order.size());
+  for (size_t i : order) folder->by_name.push_back(folder->children[i]);
+}
+
+uint64_t MountNodes::child_named(const FolderEntries& folder, std::string_view name) const {
+  std::shared_lock<std::shared_mutex> lock(nodes_lock_);
+  auto it = std::lower_bound(folder.by_name.begin(), folder.by_name.end(), name,
+                             [&](uint64_t ino, std::string_view n) { return nodes_[ino - 1].name < n; });
+  return it != folder.by_name.end() && nodes_[*it - 1].name == name ? *it : 0;
 }
 
 std::string MountNodes::path_of(uint64_t ino) const {
   std::string path;
-  for (const Node* n = node(ino); n && ino != 1; ino = n->parent, n = node(ino)) path = "/" + n->name + path;
+  for (const Node* n = node(ino); n && ino != 1; ino = n->parent, n = node(ino))
+    path = "/" + std::string(n->name) + path;
   return path.empty() ? "/" : path;
 }
 
@@ -158,7 +198,12 @@ void MountNodes::fill(uint64_t ino, FolderEntries* folder) {
       fprintf(notes_, "quarnex-mount: in %s, two entries are named %s; the earlier is left out\n", where.c_str(),
               pdiset::printable_name(name).c_str());
     } else {
+      // The name stays with the entry until adopt copies it (a folder's
+      // entry keeps a copy of its own).
+      std::string kept_name = entries[i].type == pdiset::DiscEntryType::kFolder ? name : std::move(entries[i].name);
       kept.push_back(node_of(std::move(entries[i])));
+      entries[i].name = std::move(kept_name);
+      kept.back().name = entries[i].name;
     }
   }
   fflush(notes_);
@@ -192,8 +237,7 @@ int64_t MountNodes::lookup(uint64_t parent, const std::string& name) {
   const FolderEntries* f = folder(parent);
   if (!f) return 0;
   if (f->failed) return -1;
-  auto it = f->by_name.find(name);
-  return it == f->by_name.end() ? 0 : static_cast<int64_t>(it->second);
+  return static_cast<int64_t>(child_named(*f, name));
 }
 
 }  // namespace quarnex_mount

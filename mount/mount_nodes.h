@@ -16,7 +16,6 @@
 #include <shared_mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -35,11 +34,15 @@ struct FolderEntries {
   std::atomic<bool> ready{false};
   bool failed = false;                  // the disc's records could not be read
   std::vector<uint64_t> children;       // in the disc's order
-  std::unordered_map<std::string_view, uint64_t> by_name;  // views of the children's names
+  std::vector<uint64_t> by_name;        // the children again, sorted by name (looked up by bisection)
+  std::unique_ptr<char[]> names;        // the children's names, each ended by a NUL
 };
 
+// A mount of 100,000 files keeps 100,000 nodes for its life: a node holds
+// its name as a view (into its folder's names, or the mount's own), and a
+// folder finds a name by bisection, not through a hash map of its own.
 struct Node {
-  std::string name;
+  std::string_view name;                  // followed by a NUL
   NodeType type = NodeType::kFile;
   // A zisofs file: size is its real size, pieces hold the compressed file;
   // its ZF entry's other two numbers (kept where the node has room).
@@ -84,7 +87,13 @@ class MountNodes {
  private:
   uint64_t add(Node node);
   void fill(uint64_t ino, FolderEntries* folder);
+  // Makes children the entries of folder parent, their names copied into
+  // the folder's names.
   void adopt(uint64_t parent, FolderEntries* folder, std::vector<Node> children);
+  // A name kept for the mount's life (the image's, the one-folder view's).
+  std::string_view keep_name(std::string name);
+  // The child of folder named name, or 0; folder is filled.
+  uint64_t child_named(const FolderEntries& folder, std::string_view name) const;
   std::string path_of(uint64_t ino) const;
 
   const pdiset::DiscTree* tree_ = nullptr;
@@ -94,6 +103,8 @@ class MountNodes {
   std::deque<Node> nodes_;  // node ino is nodes_[ino - 1]; elements never move
   std::mutex noted_lock_;
   std::unordered_set<uint64_t> noted_;  // files noted as unreadable
+  std::mutex kept_names_lock_;
+  std::deque<std::string> kept_names_;  // elements never move
 };
 
 }  // namespace quarnex_mount

@@ -1,6 +1,6 @@
 #include "disc_tree.h"
 
-#include <deque>
+#include <vector>
 
 #include "iso_tree.h"
 #include "udf_tree.h"
@@ -9,36 +9,37 @@ namespace pdiset {
 
 namespace {
 
-// What each tree's count may read when a disc holds both trees: enough for
-// the one-file placeholders some discs put in ISO 9660, little enough that
-// opening stays quick. An ISO 9660 tree that needs more is no placeholder.
-const int kCountedFolders = 16;
-const int64_t kCountedIsoBytes = 256 * 1024;
+// What a tree's root holds, as far as choosing between two trees goes.
+struct RootSummary {
+  int64_t folders = 0, others = 0;  // entries that are folders; files and links
+  int64_t file_bytes = 0;           // the files' sizes together
+};
 
-// Entries found below the root, reading at most kCountedFolders folders
-// breadth first (and, of the ISO 9660 tree, kCountedIsoBytes of records);
-// *whole is set when the walk saw every folder (null: not asked). Stops
-// early once the count passes stop_above.
-int64_t count_entries(const DiscTree& tree, int64_t stop_above, bool* whole) {
-  int64_t count = 0, iso_bytes = 0;
-  int folders = 0;
-  std::deque<DiscEntry> pending{tree.root()};
-  while (!pending.empty() && count <= stop_above) {
-    if (folders++ == kCountedFolders) break;
-    if (tree.kind() != TreeKind::kUdf) {
-      iso_bytes += iso_folder_length(pending.front());
-      if (iso_bytes > kCountedIsoBytes) break;
+// A root that cannot be read holds nothing.
+RootSummary summary_of_root(const DiscTree& tree) {
+  RootSummary s;
+  std::vector<DiscEntry> entries;
+  if (tree.read_folder(tree.root(), &entries)) return s;
+  for (const DiscEntry& e : entries) {
+    if (e.type == DiscEntryType::kFolder) {
+      ++s.folders;
+    } else {
+      ++s.others;
+      if (e.type == DiscEntryType::kFile) s.file_bytes += e.size;
     }
-    std::vector<DiscEntry> entries;
-    bool failed = tree.read_folder(pending.front(), &entries).has_value();
-    pending.pop_front();
-    if (failed) continue;
-    count += static_cast<int64_t>(entries.size());
-    for (DiscEntry& e : entries)
-      if (e.type == DiscEntryType::kFolder) pending.push_back(std::move(e));
   }
-  if (whole) *whole = pending.empty();
-  return count;
+  return s;
+}
+
+// True when the UDF root shows what the ISO 9660 root lacks: more folders,
+// more files and links, or as many of each with more bytes in its files.
+// A placeholder ISO 9660 tree (a README on a disc meant for UDF readers)
+// loses to any UDF root but one small file; the two trees of a bridge disc
+// hold the same entries, and ISO 9660 stays.
+bool udf_root_holds_more(const RootSummary& iso, const RootSummary& udf) {
+  if (udf.folders != iso.folders || udf.others != iso.others)
+    return udf.folders > iso.folders || udf.others > iso.others;
+  return udf.file_bytes > iso.file_bytes;
 }
 
 }  // namespace
@@ -56,11 +57,9 @@ std::optional<Failure> open_disc_tree(const ImageSource& image, std::unique_ptr<
     *tree = iso ? std::move(iso) : std::move(udf);
     return std::nullopt;
   }
-  // Both: the UDF tree when it holds more entries. An ISO 9660 tree too big
-  // to count within the bound is no placeholder.
-  bool iso_whole = false;
-  int64_t iso_count = count_entries(*iso, INT64_MAX, &iso_whole);
-  bool udf_more = iso_whole && count_entries(*udf, iso_count, nullptr) > iso_count;
+  // Both: decided by the two roots alone (two folders read, whatever the
+  // size of the disc), as a placeholder tree shows itself at its root.
+  const bool udf_more = udf_root_holds_more(summary_of_root(*iso), summary_of_root(*udf));
   *tree = udf_more ? std::move(udf) : std::move(iso);
   return std::nullopt;
 }

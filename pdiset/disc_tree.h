@@ -93,7 +93,9 @@ class DiscTree {
 
 // Opens the tree a reader of this disc should show: the ISO 9660 hierarchy
 // (names from Rock Ridge, else Joliet, else plain), or the UDF tree when the
-// volume has no ISO 9660 descriptor or when the UDF tree holds more files.
+// volume has no ISO 9660 descriptor or when the UDF root holds more folders,
+// more files and links, or as many of each with more bytes in its files
+// (only the two roots are read to decide).
 // *tree is null, with no failure, when the disc has neither.
 std::optional<Failure> open_disc_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree);
 

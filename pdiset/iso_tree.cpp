@@ -189,11 +189,6 @@ class IsoTree : public DiscTree {
 
 }  // namespace
 
-int64_t iso_folder_length(const DiscEntry& folder) {
-  const IsoFolderAt* at = where_of(folder);
-  return at ? at->length : 0;
-}
-
 std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree) {
   tree->reset();
   VolumeDescriptors descriptors;

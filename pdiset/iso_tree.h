@@ -32,10 +32,6 @@ namespace pdiset {
 const int kMaxIsoDepth = 1024;
 const size_t kMaxFolderEntries = 250000;
 
-// The byte length of a folder's records as the folder holding it records
-// them; 0 when the folder's own "." record is to tell (a relocated folder).
-int64_t iso_folder_length(const DiscEntry& folder);
-
 // *tree is null, with no failure, when sector 16 holds no primary volume
 // descriptor. The tree reads through image, which must outlive it.
 std::optional<Failure> open_iso_tree(const ImageSource& image, std::unique_ptr<DiscTree>* tree);

@@ -377,7 +377,7 @@ TEST(MountNodes, NamesAFolderCannotHoldAndDuplicatesLeftOut) {
   quarnex_mount::MountNodes nodes(&tree, MountEntry{"disc.iso", 0, 4096, 5}, notes);
   const quarnex_mount::FolderEntries* root = nodes.folder(1);
   std::vector<std::string> names;
-  for (uint64_t ino : root->children) names.push_back(nodes.node(ino)->name);
+  for (uint64_t ino : root->children) names.emplace_back(nodes.node(ino)->name);
   // The image first, under a name no root entry has; then the disc's order.
   EXPECT_EQ(names, (std::vector<std::string>{"disc (image 2).iso", "disc.iso", "sub", "dup", "bad", "disc (image).iso"}));
   EXPECT_EQ(nodes.iso().size, 4096);

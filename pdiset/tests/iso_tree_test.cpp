@@ -296,4 +296,37 @@ TEST(DiscTree, UdfWhenIsoIsAPlaceholder) {
   EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
 }
 
+// Roots with as many folders and files: the UDF tree when its files hold
+// more bytes (a placeholder README against the disc's one big file).
+TEST(DiscTree, UdfWhenItsRootHoldsMoreBytes) {
+  if (std::system("genisoimage -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "genisoimage is missing";
+  std::string dir = testing::TempDir() + "iso_tree_test_bytes";
+  std::string iso = dir + ".iso";
+  ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && head -c 5000 /dev/zero > '" + dir +
+                         "/f' && genisoimage -quiet -udf -o '" + iso + "' '" + dir + "'")
+                            .c_str()),
+            0);
+  std::ifstream in(iso, std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+  auto tree_kind = [&] {
+    pdiset::MemoryImage source(bytes.data(), static_cast<int64_t>(bytes.size()));
+    std::unique_ptr<pdiset::DiscTree> tree;
+    EXPECT_FALSE(pdiset::open_disc_tree(source, &tree));
+    return tree ? int(tree->kind()) : -1;
+  };
+  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kIso9660));
+  // The ISO 9660 record of "F.;1" (identifier at byte 33 of its record,
+  // its length before it) made to say 10 bytes, inside the root's extent
+  // as the primary descriptor records it.
+  const unsigned char* root = &bytes[16 * kSector + 156];
+  const size_t root_at = size_t{root[2] | root[3] << 8 | root[4] << 16 | unsigned{root[5]} << 24} * kSector;
+  const std::string id = std::string(1, '\x04') + "F.;1";
+  auto found = std::search(bytes.begin() + root_at, bytes.begin() + root_at + kSector, id.begin(), id.end());
+  ASSERT_NE(found, bytes.begin() + root_at + kSector);
+  pdi_maker::put_both32(&*(found - 32 + 10), 10);
+  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kUdf));
+  std::remove(iso.c_str());
+  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+}
+
 }  // namespace
