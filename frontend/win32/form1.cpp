@@ -51,27 +51,25 @@ void on_command(App* app, int id, int code) {
 }  // namespace
 
 LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  remember_app(window, message, lparam);
-  App* app = app_of(window);
-  bool ours = app != nullptr && app->form1.window == window;
+  App* app = app_of_form(window, message, lparam, &App::form1);
   switch (message) {
     case WM_COMMAND:
-      if (ours) on_command(app, LOWORD(wparam), HIWORD(wparam));
+      if (app != nullptr) on_command(app, LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_ACTIVATE:
-      if (ours) keep_focus_on_activate(&app->form1, wparam);
+      if (app != nullptr) keep_focus_on_activate(&app->form1, wparam);
       return 0;
     case WM_CLOSE:
-      if (ours && app->run_under_way) {
+      if (app != nullptr && app->run_under_way) {
         ask_to_stop_run(app, window);
         return 0;
       }
       return DefWindowProcW(window, message, wparam, lparam);
     case WM_DROPFILES:
-      if (ours) form1_drop(app, reinterpret_cast<HDROP>(wparam));
+      if (app != nullptr) form1_drop(app, reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_DESTROY:
-      if (ours) {
+      if (app != nullptr) {
         // The main window going ends the program, the file-picking window
         // with it.
         app->form1 = FormWindow{};
