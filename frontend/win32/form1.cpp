@@ -17,34 +17,26 @@ void enable(HWND button, bool enabled) {
   if (button != nullptr) EnableWindow(button, enabled);
 }
 
+// What each control's notification runs.
+struct CommandHandler {
+  int row;
+  int code;
+  void (*handle)(App*);
+};
+const CommandHandler kCommandHandlers[] = {
+    {form1::Text1, EN_CHANGE, form1_text1_change},     {form1::Text2, EN_CHANGE, form1_text2_change},
+    {form1::Command1, BN_CLICKED, form1_command1_click}, {form1::Command2, BN_CLICKED, form1_command2_click},
+    {form1::Command3, BN_CLICKED, form1_command3_click}, {form1::Command4, BN_CLICKED, form1_command4_click},
+    {form1::Command5, BN_CLICKED, form1_command5_click}, {form1::Command6, BN_CLICKED, form1_command6_click},
+};
+
 void on_command(App* app, int id, int code) {
-  switch (row_of_id(id, form1_layout())) {
-    case form1::Text1:
-      if (code == EN_CHANGE) form1_text1_change(app);
-      break;
-    case form1::Text2:
-      if (code == EN_CHANGE) form1_text2_change(app);
-      break;
-    case form1::Command1:
-      if (code == BN_CLICKED) form1_command1_click(app);
-      break;
-    case form1::Command2:
-      if (code == BN_CLICKED) form1_command2_click(app);
-      break;
-    case form1::Command3:
-      if (code == BN_CLICKED) form1_command3_click(app);
-      break;
-    case form1::Command4:
-      if (code == BN_CLICKED) form1_command4_click(app);
-      break;
-    case form1::Command5:
-      if (code == BN_CLICKED) form1_command5_click(app);
-      break;
-    case form1::Command6:
-      if (code == BN_CLICKED) form1_command6_click(app);
-      break;
-    default:
-      break;
+  int row = row_of_id(id, form1_layout());
+  for (const CommandHandler& handler : kCommandHandlers) {
+    if (handler.row == row && handler.code == code) {
+      handler.handle(app);
+      return;
+    }
   }
 }
 
