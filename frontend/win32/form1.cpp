@@ -17,61 +17,51 @@ void enable(HWND button, bool enabled) {
   if (button != nullptr) EnableWindow(button, enabled);
 }
 
+// What each control's notification runs.
+struct CommandHandler {
+  int row;
+  int code;
+  void (*handle)(App*);
+};
+const CommandHandler kCommandHandlers[] = {
+    {form1::Text1, EN_CHANGE, form1_text1_change},     {form1::Text2, EN_CHANGE, form1_text2_change},
+    {form1::Command1, BN_CLICKED, form1_command1_click}, {form1::Command2, BN_CLICKED, form1_command2_click},
+    {form1::Command3, BN_CLICKED, form1_command3_click}, {form1::Command4, BN_CLICKED, form1_command4_click},
+    {form1::Command5, BN_CLICKED, form1_command5_click}, {form1::Command6, BN_CLICKED, form1_command6_click},
+};
+
 void on_command(App* app, int id, int code) {
-  switch (row_of_id(id, form1_layout())) {
-    case form1::Text1:
-      if (code == EN_CHANGE) form1_text1_change(app);
-      break;
-    case form1::Text2:
-      if (code == EN_CHANGE) form1_text2_change(app);
-      break;
-    case form1::Command1:
-      if (code == BN_CLICKED) form1_command1_click(app);
-      break;
-    case form1::Command2:
-      if (code == BN_CLICKED) form1_command2_click(app);
-      break;
-    case form1::Command3:
-      if (code == BN_CLICKED) form1_command3_click(app);
-      break;
-    case form1::Command4:
-      if (code == BN_CLICKED) form1_command4_click(app);
-      break;
-    case form1::Command5:
-      if (code == BN_CLICKED) form1_command5_click(app);
-      break;
-    case form1::Command6:
-      if (code == BN_CLICKED) form1_command6_click(app);
-      break;
-    default:
-      break;
+  int row = row_of_id(id, form1_layout());
+  for (const CommandHandler& handler : kCommandHandlers) {
+    if (handler.row == row && handler.code == code) {
+      handler.handle(app);
+      return;
+    }
   }
 }
 
 }  // namespace
 
 LRESULT CALLBACK form1_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  remember_app(window, message, lparam);
-  App* app = app_of(window);
-  bool ours = app != nullptr && app->form1.window == window;
+  App* app = app_of_form(window, message, lparam, &App::form1);
   switch (message) {
     case WM_COMMAND:
-      if (ours) on_command(app, LOWORD(wparam), HIWORD(wparam));
+      if (app != nullptr) on_command(app, LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_ACTIVATE:
-      if (ours) keep_focus_on_activate(&app->form1, wparam);
+      if (app != nullptr) keep_focus_on_activate(&app->form1, wparam);
       return 0;
     case WM_CLOSE:
-      if (ours && app->run_under_way) {
+      if (app != nullptr && app->run_under_way) {
         ask_to_stop_run(app, window);
         return 0;
       }
       return DefWindowProcW(window, message, wparam, lparam);
     case WM_DROPFILES:
-      if (ours) form1_drop(app, reinterpret_cast<HDROP>(wparam));
+      if (app != nullptr) form1_drop(app, reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_DESTROY:
-      if (ours) {
+      if (app != nullptr) {
         // The main window going ends the program, the file-picking window
         // with it.
         app->form1 = FormWindow{};

@@ -15,12 +15,10 @@
 namespace quarnpad {
 
 LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  remember_app(window, message, lparam);
-  App* app = app_of(window);
-  bool ours = app != nullptr && app->form2.window == window;
+  App* app = app_of_form(window, message, lparam, &App::form2);
   switch (message) {
     case WM_COMMAND:
-      if (!ours) return 0;
+      if (app == nullptr) return 0;
       if (row_of_id(LOWORD(wparam), form2_layout()) == form2::Command2 &&
           HIWORD(wparam) == BN_CLICKED) {
         form2_command2_click(app);
@@ -33,10 +31,10 @@ LRESULT CALLBACK form2_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       // Enter presses "&Extract file(s)".
       return MAKELRESULT(kFirstControlId + form2::Command2, DC_HASDEFID);
     case WM_ACTIVATE:
-      if (ours) keep_focus_on_activate(&app->form2, wparam);
+      if (app != nullptr) keep_focus_on_activate(&app->form2, wparam);
       return 0;
     case WM_DESTROY:
-      if (ours) app->form2 = FormWindow{};  // the main window alone ends the program
+      if (app != nullptr) app->form2 = FormWindow{};  // the main window alone ends the program
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);

@@ -119,16 +119,14 @@ bool is_form_window(HWND window) {
   return lstrcmpW(name, kForm1Class) == 0 || lstrcmpW(name, kForm2Class) == 0;
 }
 
-App* app_of(HWND window) {
-  return reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-void remember_app(HWND window, UINT message, LPARAM lparam) {
+App* app_of_form(HWND window, UINT message, LPARAM lparam, FormWindow App::*form) {
   if (message == WM_NCCREATE) {
     const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(window, GWLP_USERDATA,
                       reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
+  App* app = reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return app != nullptr && (app->*form).window == window ? app : nullptr;
 }
 
 int row_of_id(int id, const FormLayout& layout) {

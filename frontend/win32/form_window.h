@@ -15,7 +15,7 @@ extern const wchar_t kForm2Class[];
 const int kFirstControlId = 1000;
 
 // Registers one window class unless it is registered already; its windows
-// are made with the App as the creation parameter (see remember_app).
+// are made with the App as the creation parameter (see app_of_form).
 bool register_form_class(HINSTANCE instance, const wchar_t* class_name, WNDPROC window_proc);
 
 // Makes the window hidden, with every control of the layout.
@@ -25,11 +25,10 @@ bool create_form(App* app, const FormLayout& layout, const wchar_t* class_name,
 // True for the windows of Form1 and Form2.
 bool is_form_window(HWND window);
 
-// The App stored with one of our windows.
-App* app_of(HWND window);
-
-// Stores the App at WM_NCCREATE; call from every form window procedure.
-void remember_app(HWND window, UINT message, LPARAM lparam);
+// For every form window procedure, first: stores the App at WM_NCCREATE,
+// and gives it when the window is that App's form (app->*form), else null
+// (messages that come before create_form has kept the window's handle).
+App* app_of_form(HWND window, UINT message, LPARAM lparam, FormWindow App::*form);
 
 // The row of a control identifier, or -1.
 int row_of_id(int id, const FormLayout& layout);

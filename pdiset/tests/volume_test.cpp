@@ -11,10 +11,14 @@
 
 namespace {
 
-pdiset::DirectoryRecord file(uint32_t first, uint32_t length) {
+// A record at first of length bytes; the name and flags count where the
+// listing's rules of which records are files are tried.
+pdiset::DirectoryRecord file(uint32_t first, uint32_t length, const char* name = "", unsigned flags = 0) {
   pdiset::DirectoryRecord r;
+  r.name = name;
   r.first_sector = first;
   r.data_length = length;
+  r.flags = flags;
   return r;
 }
 
@@ -51,13 +55,6 @@ TEST(ImageExtent, LastFileVolumeSizeAndSetLength) {
   EXPECT_EQ(pdiset::sectors_holding(0xFFFFFFFFu), 2097152);
 }
 
-pdiset::DirectoryRecord named(const char* name, uint32_t first, uint32_t length, unsigned flags = 0) {
-  pdiset::DirectoryRecord r = file(first, length);
-  r.name = name;
-  r.flags = flags;
-  return r;
-}
-
 // What quarnex -i writes and the mount shows: the files taken as the listing
 // takes them, the descriptor's volume size, the set's length.
 TEST(WholeImageExtent, FilesAsListedVolumeAndSet) {
@@ -70,16 +67,16 @@ TEST(WholeImageExtent, FilesAsListedVolumeAndSet) {
   };
   const unsigned more = pdiset::kNotFinalSection;
   const Case cases[] = {
-      {"ties in directory order: the later one", {named("A;1", 100, 0), named("B;1", 100, 2049)}, std::nullopt, 1000,
+      {"ties in directory order: the later one", {file(100, 0, "A;1"), file(100, 2049, "B;1")}, std::nullopt, 1000,
        102},
-      {"the volume, cut to the set", {named("A;1", 100, 4096)}, 500u, 300, 300},
-      {"a later section that starts last", {named("BIG;1", 400, 2048, more), named("BIG;1", 100, 4097)},
+      {"the volume, cut to the set", {file(100, 4096, "A;1")}, 500u, 300, 300},
+      {"a later section that starts last", {file(400, 2048, "BIG;1", more), file(100, 4097, "BIG;1")},
        std::nullopt, 1000, 401},
       {"folders, hidden files and '.' are not files",
-       {named("\0", 20, 2048, 2), named("SUB", 900, 2048, 2), named("H;1", 950, 10, 1), named("A;1", 30, 10)},
+       {file(20, 2048, "\0", 2), file(900, 2048, "SUB", 2), file(950, 10, "H;1", 1), file(30, 10, "A;1")},
        std::nullopt, 1000, 31},
       // As quarnex's table sorts them: a sector past 2^31 is never the last.
-      {"an extent past 2^31 sorts first", {named("A;1", 30, 10), named("X;1", 0x80000000u, 10)}, std::nullopt, 1000,
+      {"an extent past 2^31 sorts first", {file(30, 10, "A;1"), file(0x80000000u, 10, "X;1")}, std::nullopt, 1000,
        31},
       {"no file and no descriptor: the set's whole sectors", {}, std::nullopt, 40, 40},
       {"no file, a descriptor: the volume", {}, 30u, 40, 30},

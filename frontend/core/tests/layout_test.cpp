@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace quarnpad {
 namespace {
@@ -38,56 +39,51 @@ TEST(Layout, RowsMatchTheirNames) {
   }
 }
 
-TEST(Layout, Form1At96Dpi) {
-  struct Row {
-    int row;
-    PixelRect rect;
-  };
-  const Row rows[] = {
-      {form1::Command1, {208, 72, 73, 33}},  {form1::Text1, {24, 48, 265, 19}},
-      {form1::Frame1, {8, 32, 297, 81}},     {form1::Command2, {240, 352, 65, 41}},
-      {form1::Command3, {8, 352, 65, 41}},   {form1::Command4, {208, 160, 73, 33}},
-      {form1::Frame2, {8, 120, 297, 81}},    {form1::Text2, {24, 136, 265, 19}},
-      {form1::Frame3, {104, 208, 113, 185}}, {form1::Check1, {112, 224, 97, 49}},
-      {form1::Command5, {240, 304, 65, 41}}, {form1::Command6, {240, 256, 65, 41}},
-      {form1::Check2, {112, 280, 97, 41}},   {form1::Check3, {112, 336, 89, 41}},
-      {form1::Label1, {8, 8, 297, 17}},  // above Frame1's caption
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(form1_layout().controls[row.row].name);
-    PixelRect r = control_rect(form1_layout(), row.row, 96, 96);
+struct RectRow {
+  int row;
+  PixelRect rect;
+};
+
+// Each listed control's rectangle and the client area, at 96 dpi.
+void expect_at_96_dpi(const FormLayout& layout, const std::vector<RectRow>& rows,
+                      int client_width, int client_height) {
+  for (const RectRow& row : rows) {
+    SCOPED_TRACE(layout.controls[row.row].name);
+    PixelRect r = control_rect(layout, row.row, 96, 96);
     EXPECT_EQ(row.rect.left, r.left);
     EXPECT_EQ(row.rect.top, r.top);
     EXPECT_EQ(row.rect.width, r.width);
     EXPECT_EQ(row.rect.height, r.height);
   }
-  PixelRect client = client_rect(form1_layout(), 96, 96);
-  EXPECT_EQ(312, client.width);
-  EXPECT_EQ(398, client.height);
+  PixelRect client = client_rect(layout, 96, 96);
+  EXPECT_EQ(client_width, client.width);
+  EXPECT_EQ(client_height, client.height);
+}
+
+TEST(Layout, Form1At96Dpi) {
+  expect_at_96_dpi(form1_layout(),
+                   {
+                       {form1::Command1, {208, 72, 73, 33}},  {form1::Text1, {24, 48, 265, 19}},
+                       {form1::Frame1, {8, 32, 297, 81}},     {form1::Command2, {240, 352, 65, 41}},
+                       {form1::Command3, {8, 352, 65, 41}},   {form1::Command4, {208, 160, 73, 33}},
+                       {form1::Frame2, {8, 120, 297, 81}},    {form1::Text2, {24, 136, 265, 19}},
+                       {form1::Frame3, {104, 208, 113, 185}}, {form1::Check1, {112, 224, 97, 49}},
+                       {form1::Command5, {240, 304, 65, 41}}, {form1::Command6, {240, 256, 65, 41}},
+                       {form1::Check2, {112, 280, 97, 41}},   {form1::Check3, {112, 336, 89, 41}},
+                       {form1::Label1, {8, 8, 297, 17}},  // above Frame1's caption
+                   },
+                   312, 398);
 }
 
 TEST(Layout, Form2At96Dpi) {
-  struct Row {
-    int row;
-    PixelRect rect;
-  };
-  const Row rows[] = {
-      {form2::List1, {8, 32, 313, 316}},
-      {form2::Command2, {240, 376, 81, 49}},
-      {form2::Text1, {8, 400, 209, 25}},
-      {form2::Label1, {16, 8, 281, 17}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(form2_layout().controls[row.row].name);
-    PixelRect r = control_rect(form2_layout(), row.row, 96, 96);
-    EXPECT_EQ(row.rect.left, r.left);
-    EXPECT_EQ(row.rect.top, r.top);
-    EXPECT_EQ(row.rect.width, r.width);
-    EXPECT_EQ(row.rect.height, r.height);
-  }
-  PixelRect client = client_rect(form2_layout(), 96, 96);
-  EXPECT_EQ(334, client.width);
-  EXPECT_EQ(435, client.height);
+  expect_at_96_dpi(form2_layout(),
+                   {
+                       {form2::List1, {8, 32, 313, 316}},
+                       {form2::Command2, {240, 376, 81, 49}},
+                       {form2::Text1, {8, 400, 209, 25}},
+                       {form2::Label1, {16, 8, 281, 17}},
+                   },
+                   334, 435);
 }
 
 TEST(Layout, FrameChildrenScaleWithTheirFrame) {
@@ -102,18 +98,19 @@ TEST(Layout, FrameChildrenScaleWithTheirFrame) {
 TEST(Layout, CaptionsAccessKeysAndToolTips) {
   const FormLayout& f1 = form1_layout();
   EXPECT_EQ(std::string("QUARNPAD 0.7"), f1.caption);
-  EXPECT_EQ(std::string("&Browse"), f1.controls[form1::Command1].caption);
-  EXPECT_EQ(std::string("Browse"), f1.controls[form1::Command4].caption);
-  EXPECT_EQ(std::string("&Extract all files"), f1.controls[form1::Command2].caption);
-  EXPECT_EQ(std::string("E&xit"), f1.controls[form1::Command3].caption);
-  EXPECT_EQ(std::string("Extract &files"), f1.controls[form1::Command5].caption);
-  EXPECT_EQ(std::string("&Convert to Iso"), f1.controls[form1::Command6].caption);
-  EXPECT_EQ(std::string("Path to .pdi files:"), f1.controls[form1::Frame1].caption);
-  EXPECT_EQ(std::string("Destination folder:"), f1.controls[form1::Frame2].caption);
-  EXPECT_EQ(std::string("PDI options:"), f1.controls[form1::Frame3].caption);
-  EXPECT_EQ(std::string("Delete PDI-files after processing"), f1.controls[form1::Check1].caption);
-  EXPECT_EQ(std::string("Create VIDEO_TS directory"), f1.controls[form1::Check2].caption);
-  EXPECT_EQ(std::string("Minimize quarnex when processing"), f1.controls[form1::Check3].caption);
+  struct Caption {
+    int row;
+    const char* text;
+  };
+  const Caption captions[] = {
+      {form1::Command1, "&Browse"}, {form1::Command4, "Browse"},
+      {form1::Command2, "&Extract all files"}, {form1::Command3, "E&xit"},
+      {form1::Command5, "Extract &files"}, {form1::Command6, "&Convert to Iso"},
+      {form1::Frame1, "Path to .pdi files:"}, {form1::Frame2, "Destination folder:"},
+      {form1::Frame3, "PDI options:"}, {form1::Check1, "Delete PDI-files after processing"},
+      {form1::Check2, "Create VIDEO_TS directory"}, {form1::Check3, "Minimize quarnex when processing"},
+  };
+  for (const Caption& c : captions) EXPECT_EQ(std::string(c.text), f1.controls[c.row].caption);
   EXPECT_EQ(std::string("Choose which pdi-set you wish to open"),
             f1.controls[form1::Text1].tool_tip);
   EXPECT_EQ(std::string("Choose where you want the files to be written"),

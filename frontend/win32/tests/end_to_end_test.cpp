@@ -85,6 +85,17 @@ StartResult watched_start(void*, const std::string& command_line, int show_state
   return result;
 }
 
+// The real platform, its starts watched, its message boxes answered and
+// recorded by the script.
+Platform watched_platform(Script* script) {
+  init_script(script);
+  Platform platform = *system_platform();
+  platform.context = script;
+  platform.message_box = script->platform.message_box;
+  platform.start_program = watched_start;
+  return platform;
+}
+
 TEST(EndToEnd, ListRunFillsForm2AndSelectedFilesAreExtracted) {
   const char* examples_env = std::getenv("QUARNEX_EXAMPLES");
   ASSERT_TRUE(examples_env != nullptr && *examples_env != '\0')
@@ -106,15 +117,11 @@ TEST(EndToEnd, ListRunFillsForm2AndSelectedFilesAreExtracted) {
   DeleteFileA(list_file.c_str());  // what Form2 shows must come from this run
 
   Script script;
-  init_script(&script);
-  Platform platform = *system_platform();
-  platform.context = &script;
+  Platform platform = watched_platform(&script);  // no message box is expected; recorded if one comes
   platform.get_open_file_name = script.platform.get_open_file_name;
   platform.browse_for_folder = script.platform.browse_for_folder;
   platform.path_from_id_list = script.platform.path_from_id_list;
   platform.free_id_list = script.platform.free_id_list;
-  platform.message_box = script.platform.message_box;  // none is expected; recorded if one comes
-  platform.start_program = watched_start;
   script.open_answers.push_back({true, image});
   script.folder_answers.push_back({true, true, destination});
 
@@ -210,6 +217,17 @@ int quarnex_processes() {
   return count;
 }
 
+// quarnex processes running now, with what waits in the queue then handled:
+// an earlier test's closed windows leave a quit message, which would end
+// the wait for a run at once.
+int quarnex_processes_queue_drained() {
+  int running = quarnex_processes();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  return running;
+}
+
 // A list run on a set that is not there ends at once with a message box
 // that gives quarnex's own line; no quarnex is left waiting and no window
 // opens. A good set listed afterwards shows only its own files.
@@ -230,12 +248,7 @@ TEST(EndToEnd, FailedListRunIsReportedThenAGoodSetShowsOnlyItsFiles) {
     WriteFile(old, "OLDSET.VOB;1 2048\r\n", 19, &written, nullptr);
     CloseHandle(old);
   }
-  int running_before = quarnex_processes();
-  // An earlier test's closed windows leave a quit message, which would end
-  // the wait for the list run at once.
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  int running_before = quarnex_processes_queue_drained();
 
   Platform platform = *system_platform();  // real starts, waits and message boxes
   platform.start_program = watched_start;
@@ -307,18 +320,11 @@ TEST(EndToEnd, PartialDeleteAsksCancelEndsConvertFailureIsTold) {
   std::vector<std::string> members = copy_example_set(windows_path(examples_env), work);
   ASSERT_GE(members.size(), 2u) << "the example set could not be copied to " << work;
   std::string destination = work + "\\out";
-  int running_before = quarnex_processes();
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  int running_before = quarnex_processes_queue_drained();
 
   Script script;
-  init_script(&script);
-  Platform platform = *system_platform();
-  platform.context = &script;
+  Platform platform = watched_platform(&script);
   platform.get_save_file_name = script.platform.get_save_file_name;
-  platform.message_box = script.platform.message_box;
-  platform.start_program = watched_start;
   App app;
   init_app(&app, &platform, GetModuleHandleA(nullptr));
   ASSERT_TRUE(form1_load(&app));
@@ -441,17 +447,10 @@ TEST(EndToEnd, HandedSetNamesOutsideTheCodePageAndQuotesInAField) {
     ASSERT_TRUE(CopyFileW(wide(member).c_str(), wide(to).c_str(), FALSE)) << to;
     foreign_members.push_back(to);
   }
-  int running_before = quarnex_processes();
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  int running_before = quarnex_processes_queue_drained();
 
   Script script;
-  init_script(&script);
-  Platform platform = *system_platform();
-  platform.context = &script;
-  platform.message_box = script.platform.message_box;
-  platform.start_program = watched_start;
+  Platform platform = watched_platform(&script);
   App app;
   init_app(&app, &platform, GetModuleHandleA(nullptr));
   ASSERT_TRUE(form1_load(&app));

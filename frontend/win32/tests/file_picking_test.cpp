@@ -22,8 +22,7 @@ class FilePickingTest : public FrontEndTest {
   // Image and destination chosen, the list file as the list run leaves it.
   void prepare(const std::string& image, const std::string& destination,
                const std::string& list = kList) {
-    SetWindowTextA(form1(form1::Text1), image.c_str());
-    SetWindowTextA(form1(form1::Text2), destination.c_str());
+    fill(image, destination);
     script_.run_writes[list_file()] = list;
   }
 };
@@ -94,34 +93,22 @@ TEST_F(FilePickingTest, WorkedExample) {
 }
 
 TEST_F(FilePickingTest, SelectedFilesCheckBoxes) {
-  struct Row {
-    int c1, c2, c3;
-    const char* prefix;
-    int show;
-  };
-  const Row rows[] = {
-      // Each box on its own and all together: the boxes reach the right
-      // options (every row of the table is checked in the core tests).
-      {0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED},
-      {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
-      {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED},
-      {0, 0, 1, "quarnex -m ", SW_SHOWMINNOACTIVE},
-      {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINNOACTIVE},
-  };
   prepare("C:\\dvd\\movie.pdi", "D:\\out");
   click(form1(form1::Command5));
   select_entries(form2(form2::List1), {2});
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
-    set_check(form1(form1::Check1), row.c1 != 0);
-    set_check(form1(form1::Check2), row.c2 != 0);
-    set_check(form1(form1::Check3), row.c3 != 0);
-    if (row.c1 != 0) script_.message_answers.push_back(IDYES);  // delete after a partial pick
-    click(form2(form2::Command2));
-    EXPECT_EQ(std::string(row.prefix) + "\"D:\\out\" \"C:\\dvd\\movie.pdi\" VTS_01_0.IFO;1",
-              script_.starts.back().command_line);
-    EXPECT_EQ(row.show, script_.starts.back().show_state);
-  }
+  // Each box on its own and all together: the boxes reach the right
+  // options (every row of the table is checked in the core tests).
+  expect_check_box_runs({{0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED},
+                         {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
+                         {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED},
+                         {0, 0, 1, "quarnex -m ", SW_SHOWMINNOACTIVE},
+                         {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINNOACTIVE}},
+                        [this](const CheckBoxRun& row) {
+                          // delete after a partial pick
+                          if (row.c1 != 0) script_.message_answers.push_back(IDYES);
+                          click(form2(form2::Command2));
+                        },
+                        "\"D:\\out\" \"C:\\dvd\\movie.pdi\" VTS_01_0.IFO;1");
 }
 
 TEST_F(FilePickingTest, NamesInListOrderWhateverTheClickOrder) {

@@ -7,7 +7,15 @@
 namespace quarnpad {
 namespace {
 
-using Form1Test = FrontEndTest;
+class Form1Test : public FrontEndTest {
+ protected:
+  // Whether each of the buttons the path fields enable is enabled.
+  void expect_enabled(bool command2, bool command5, bool command6) {
+    EXPECT_EQ(command2, IsWindowEnabled(form1(form1::Command2)) != FALSE);
+    EXPECT_EQ(command5, IsWindowEnabled(form1(form1::Command5)) != FALSE);
+    EXPECT_EQ(command6, IsWindowEnabled(form1(form1::Command6)) != FALSE);
+  }
+};
 
 TEST_F(Form1Test, CaptionsAsLaidOut) {
   EXPECT_EQ("QUARNPAD 0.7", text_of(app_.form1.window));
@@ -26,9 +34,7 @@ TEST_F(Form1Test, StartState) {
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(form1(row), BM_GETCHECK, 0, 0));
     EXPECT_TRUE(IsWindowEnabled(form1(row)));
   }
-  EXPECT_FALSE(IsWindowEnabled(form1(form1::Command2)));
-  EXPECT_FALSE(IsWindowEnabled(form1(form1::Command5)));
-  EXPECT_FALSE(IsWindowEnabled(form1(form1::Command6)));
+  expect_enabled(false, false, false);
   EXPECT_TRUE(IsWindowEnabled(form1(form1::Command1)));
   EXPECT_TRUE(IsWindowEnabled(form1(form1::Command3)));
   EXPECT_TRUE(IsWindowEnabled(form1(form1::Command4)));
@@ -84,22 +90,16 @@ TEST_F(Form1Test, IconIs32By32WithTwentyFourBitColour) {
 
 TEST_F(Form1Test, TypingIntoText2EnablesAllThreeEvenWithText1Empty) {
   type_text(form1(form1::Text2), "x");
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command2)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command5)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command6)));
+  expect_enabled(true, true, true);
   type_text(form1(form1::Text2), "\b");
   EXPECT_EQ("", text_of(form1(form1::Text2)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command2)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command5)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command6)));
+  expect_enabled(true, true, true);
 }
 
 TEST_F(Form1Test, TypingIntoText1EnablesCommand6Only) {
   type_text(form1(form1::Text1), "E:\\a.pdi");
   EXPECT_EQ("E:\\a.pdi", text_of(form1(form1::Text1)));
-  EXPECT_FALSE(IsWindowEnabled(form1(form1::Command2)));
-  EXPECT_FALSE(IsWindowEnabled(form1(form1::Command5)));
-  EXPECT_TRUE(IsWindowEnabled(form1(form1::Command6)));
+  expect_enabled(false, false, true);
 }
 
 TEST_F(Form1Test, TextSetByTheProgramRunsTheChangeEventToo) {

@@ -18,6 +18,30 @@ void FrontEndTest::TearDown() {
   drain_messages();
 }
 
+void FrontEndTest::fill(const std::string& image, const std::string& destination) {
+  SetWindowTextA(form1(form1::Text1), image.c_str());
+  SetWindowTextA(form1(form1::Text2), destination.c_str());
+}
+
+void FrontEndTest::set_checks(int c1, int c2, int c3) {
+  set_check(form1(form1::Check1), c1 != 0);
+  set_check(form1(form1::Check2), c2 != 0);
+  set_check(form1(form1::Check3), c3 != 0);
+}
+
+void FrontEndTest::expect_check_box_runs(const std::vector<CheckBoxRun>& rows,
+                                         const std::function<void(const CheckBoxRun&)>& press,
+                                         const std::string& words) {
+  for (const CheckBoxRun& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
+    set_checks(row.c1, row.c2, row.c3);
+    press(row);
+    ASSERT_FALSE(script_.starts.empty());
+    EXPECT_EQ(std::string(row.prefix) + words, script_.starts.back().command_line);
+    EXPECT_EQ(row.show, script_.starts.back().show_state);
+  }
+}
+
 void click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
 
 void set_check(HWND check_box, bool set) {
@@ -87,8 +111,7 @@ std::string text_of(HWND window) { return control_text(window); }
 
 void FrontEndTest::open_file_picking(const std::string& list) {
   script_.run_writes[script_.temp_folder + "pdilist.txt"] = list;
-  SetWindowTextA(form1(form1::Text1), "E:\\a.pdi");
-  SetWindowTextA(form1(form1::Text2), "D:\\out");
+  fill("E:\\a.pdi", "D:\\out");
   click(form1(form1::Command5));
 }
 

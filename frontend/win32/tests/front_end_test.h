@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,24 @@ class FrontEndTest : public ::testing::Test {
 
   HWND form1(int row) const { return app_.form1.controls[row]; }
   HWND form2(int row) const { return app_.form2.controls[row]; }
+
+  // The image and destination paths put into the main window's fields.
+  void fill(const std::string& image, const std::string& destination);
+  // The main window's three check boxes set (nonzero: checked).
+  void set_checks(int c1, int c2, int c3);
+
+  // The run of one setting of the check boxes: its command line starts with
+  // prefix, its console window is shown as show.
+  struct CheckBoxRun {
+    int c1, c2, c3;
+    const char* prefix;
+    int show;
+  };
+  // For each row: the boxes set, press() done, and the last run started
+  // checked against the row (the prefix, then words).
+  void expect_check_box_runs(const std::vector<CheckBoxRun>& rows,
+                             const std::function<void(const CheckBoxRun&)>& press,
+                             const std::string& words);
 
   // The image E:\a.pdi and the destination D:\out chosen, then "Extract
   // &files" pressed; the scripted list run leaves list as the list file.

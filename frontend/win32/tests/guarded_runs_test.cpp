@@ -16,10 +16,6 @@ namespace {
 
 class GuardedRunsTest : public FrontEndTest {
  protected:
-  void fill(const std::string& image, const std::string& destination) {
-    SetWindowTextA(form1(form1::Text1), image.c_str());
-    SetWindowTextA(form1(form1::Text2), destination.c_str());
-  }
   bool closed() const { return app_.form1.window == nullptr; }
 };
 

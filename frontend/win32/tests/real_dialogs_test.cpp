@@ -43,6 +43,17 @@ class RealDialogsTest : public FrontEndTest {
     disarm();
     FrontEndTest::TearDown();
   }
+  // "&Convert to Iso" pressed, the save dialog answered with name and OK;
+  // then next is armed for what comes after it.
+  void convert_saving_as(DialogRobot* save, const std::string& name, DialogRobot* next) {
+    save->action = [name, next](HWND dialog) {
+      set_file_name_box(dialog, name.c_str());
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      arm(next);
+    };
+    arm(save);
+    click(form1(form1::Command6));
+  }
   Platform real_;
 };
 
@@ -207,13 +218,7 @@ TEST_F(RealDialogsTest, SaveDialogAsksBeforeReplacingAnExistingFile) {
       PostMessageA(box, WM_COMMAND, row.prompt_answer, 0);
       arm(row.prompt_answer == IDYES ? &warning : &cancel);
     };
-    save.action = [&](HWND dialog) {
-      set_file_name_box(dialog, existing.c_str());
-      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-      arm(&prompt);
-    };
-    arm(&save);
-    click(form1(form1::Command6));
+    convert_saving_as(&save, existing, &prompt);
     ASSERT_TRUE(save.done) << "the save dialog did not appear";
     ASSERT_TRUE(prompt_seen) << "no question before replacing " << existing;
     EXPECT_EQ(row.prompt_answer == IDYES, warning.done);  // none after the cancel
@@ -244,13 +249,7 @@ TEST_F(RealDialogsTest, SaveDialogAsksNothingAboutANameNotWritten) {
     next_text = static_texts(box);
     PostMessageA(box, WM_COMMAND, IDNO, 0);
   };
-  save.action = [&](HWND dialog) {
-    set_file_name_box(dialog, typed.c_str());
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    arm(&next);
-  };
-  arm(&save);
-  click(form1(form1::Command6));
+  convert_saving_as(&save, typed, &next);
   ASSERT_TRUE(save.done) << "the save dialog did not appear";
   ASSERT_TRUE(next.done) << "no box after the save dialog";
   EXPECT_NE(std::string::npos, next_text.find("FAT32")) << next_text;

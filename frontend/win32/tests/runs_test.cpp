@@ -11,41 +11,16 @@
 namespace quarnpad {
 namespace {
 
-class RunsTest : public FrontEndTest {
- protected:
-  void fill(const std::string& image, const std::string& destination) {
-    SetWindowTextA(form1(form1::Text1), image.c_str());
-    SetWindowTextA(form1(form1::Text2), destination.c_str());
-  }
-  void checks(int c1, int c2, int c3) {
-    set_check(form1(form1::Check1), c1 != 0);
-    set_check(form1(form1::Check2), c2 != 0);
-    set_check(form1(form1::Check3), c3 != 0);
-  }
-};
+using RunsTest = FrontEndTest;
 
 TEST_F(RunsTest, ExtractAllCheckBoxes) {
-  struct Row {
-    int c1, c2, c3;
-    const char* prefix;
-    int show;
-  };
-  const Row rows[] = {
-      // Each box on its own and all together (every row: core tests).
-      {0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED},    {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
-      {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED}, {0, 0, 1, "quarnex -m ", SW_SHOWMINIMIZED},
-      {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINIMIZED},
-  };
   fill("E:\\images\\movie.pdi", "D:\\movie");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
-    checks(row.c1, row.c2, row.c3);
-    click(form1(form1::Command2));
-    ASSERT_FALSE(script_.starts.empty());
-    EXPECT_EQ(std::string(row.prefix) + "\"D:\\movie\" \"E:\\images\\movie.pdi\"",
-              script_.starts.back().command_line);
-    EXPECT_EQ(row.show, script_.starts.back().show_state);
-  }
+  // Each box on its own and all together (every row: core tests).
+  expect_check_box_runs({{0, 0, 0, "quarnex -m ", SW_SHOWMAXIMIZED}, {1, 0, 0, "quarnex -r -m ", SW_SHOWMAXIMIZED},
+                         {0, 1, 0, "quarnex -v -m ", SW_SHOWMAXIMIZED}, {0, 0, 1, "quarnex -m ", SW_SHOWMINIMIZED},
+                         {1, 1, 1, "quarnex -r -v -m ", SW_SHOWMINIMIZED}},
+                        [this](const CheckBoxRun&) { click(form1(form1::Command2)); },
+                        "\"D:\\movie\" \"E:\\images\\movie.pdi\"");
   EXPECT_EQ(5u, script_.starts.size());
   EXPECT_TRUE(script_.messages.empty());
 }
@@ -85,28 +60,16 @@ TEST_F(RunsTest, TwoClicksStartTwoRuns) {
 }
 
 TEST_F(RunsTest, ConvertCheckBoxes) {
-  struct Row {
-    int c1, c2, c3;
-    const char* prefix;
-    int show;
-  };
-  const Row rows[] = {
-      {0, 0, 0, "quarnex -i ", SW_SHOWMAXIMIZED},    {1, 0, 0, "quarnex -r -i ", SW_SHOWMAXIMIZED},
-      {0, 1, 0, "quarnex -i ", SW_SHOWMAXIMIZED},    {0, 0, 1, "quarnex -i ", SW_SHOWMINIMIZED},
-      {1, 1, 1, "quarnex -r -i ", SW_SHOWMINIMIZED},
-  };
   fill("E:\\images\\movie.pdi", "");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.c1 << row.c2 << row.c3);
-    checks(row.c1, row.c2, row.c3);
-    script_.save_answers.push_back({true, "D:\\iso\\movie"});
-    script_.message_answers.push_back(IDYES);
-    click(form1(form1::Command6));
-    ASSERT_FALSE(script_.starts.empty());
-    EXPECT_EQ(std::string(row.prefix) + "\"D:\\iso\\movie\" \"E:\\images\\movie.pdi\"",
-              script_.starts.back().command_line);
-    EXPECT_EQ(row.show, script_.starts.back().show_state);
-  }
+  expect_check_box_runs({{0, 0, 0, "quarnex -i ", SW_SHOWMAXIMIZED}, {1, 0, 0, "quarnex -r -i ", SW_SHOWMAXIMIZED},
+                         {0, 1, 0, "quarnex -i ", SW_SHOWMAXIMIZED}, {0, 0, 1, "quarnex -i ", SW_SHOWMINIMIZED},
+                         {1, 1, 1, "quarnex -r -i ", SW_SHOWMINIMIZED}},
+                        [this](const CheckBoxRun&) {
+                          script_.save_answers.push_back({true, "D:\\iso\\movie"});
+                          script_.message_answers.push_back(IDYES);
+                          click(form1(form1::Command6));
+                        },
+                        "\"D:\\iso\\movie\" \"E:\\images\\movie.pdi\"");
   EXPECT_EQ(5u, script_.starts.size());
 }
 
