@@ -1,5 +1,6 @@
 #include "udf_volume.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -209,7 +210,7 @@ std::optional<Failure> Volume::build_maps(const unsigned char* lvd, const std::v
   std::vector<std::pair<size_t, const unsigned char*>> pending;  // maps that need a physical one
   for (uint32_t i = 0; i < count; ++i) {
     const unsigned type = p[partition_map::kType], length = p[partition_map::kLength];
-    if (table_end - p < 2 || length < 2 || length > table_end - p) return std::nullopt;
+    if (table_end - p < 2 || length < 2 || std::ptrdiff_t(length) > table_end - p) return std::nullopt;
     Map map;
     if (type == 1 && length == partition_map::kType1Size) {
       map.number = le16(p + partition_map::kType1Number);
