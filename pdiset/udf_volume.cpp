@@ -1,8 +1,8 @@
 #include "udf_volume.h"
 
-#include <cstddef>
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include "udf_fields.h"
