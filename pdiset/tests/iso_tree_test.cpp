@@ -258,27 +258,38 @@ TEST(IsoTree, NestingBound) {
   EXPECT_EQ(out.substr(out.size() - 4), "/D/!");
 }
 
-// A disc with both trees shows UDF only when its ISO 9660 tree holds less
-// (a placeholder); the mastering tool's bridge disc keeps ISO 9660.
-TEST(DiscTree, UdfWhenIsoIsAPlaceholder) {
-  if (std::system("genisoimage -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "genisoimage is missing";
-  std::string dir = testing::TempDir() + "iso_tree_test_disc";
+// A genisoimage -udf disc of the files that fill makes in the folder dir,
+// read into memory; the folder and the image are removed again.
+std::vector<unsigned char> master_udf_bridge(const std::string& name, const std::string& fill) {
+  std::string dir = testing::TempDir() + name;
   std::string iso = dir + ".iso";
-  ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/one/two' && echo a > '" + dir +
-                         "/one/two/f' && echo b > '" + dir + "/g' && genisoimage -quiet -udf -o '" + iso + "' '" +
-                         dir + "'")
+  EXPECT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cd '" + dir + "' && " + fill +
+                         " && genisoimage -quiet -udf -o '" + iso + "' '" + dir + "'")
                             .c_str()),
             0);
   std::ifstream in(iso, std::ios::binary);
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::remove(iso.c_str());
+  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+  return bytes;
+}
+
+// Which tree open_disc_tree shows for these bytes; -1 for none.
+int tree_kind(const std::vector<unsigned char>& bytes) {
+  pdiset::MemoryImage source(bytes.data(), static_cast<int64_t>(bytes.size()));
+  std::unique_ptr<pdiset::DiscTree> tree;
+  EXPECT_FALSE(pdiset::open_disc_tree(source, &tree));
+  return tree ? int(tree->kind()) : -1;
+}
+
+// A disc with both trees shows UDF only when its ISO 9660 tree holds less
+// (a placeholder); the mastering tool's bridge disc keeps ISO 9660.
+TEST(DiscTree, UdfWhenIsoIsAPlaceholder) {
+  if (std::system("genisoimage -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "genisoimage is missing";
+  std::vector<unsigned char> bytes =
+      master_udf_bridge("iso_tree_test_disc", "mkdir -p one/two && echo a > one/two/f && echo b > g");
   ASSERT_GT(bytes.size(), size_t{40 * kSector});
-  auto tree_kind = [&] {
-    pdiset::MemoryImage source(bytes.data(), static_cast<int64_t>(bytes.size()));
-    std::unique_ptr<pdiset::DiscTree> tree;
-    EXPECT_FALSE(pdiset::open_disc_tree(source, &tree));
-    return tree ? int(tree->kind()) : -1;
-  };
-  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kIso9660));
+  EXPECT_EQ(tree_kind(bytes), int(pdiset::TreeKind::kIso9660));
   // The root record of the primary descriptor pointed at "two", which
   // holds one file where the UDF tree holds five entries.
   pdiset::MemoryImage source(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -291,30 +302,16 @@ TEST(DiscTree, UdfWhenIsoIsAPlaceholder) {
   ASSERT_EQ(one.size(), 1u);
   uint32_t two = std::get<pdiset::IsoFolderAt>(one[0].folder->at).sector;
   pdi_maker::put_both32(&bytes[16 * kSector + 156 + 2], two);
-  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kUdf));
-  std::remove(iso.c_str());
-  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+  EXPECT_EQ(tree_kind(bytes), int(pdiset::TreeKind::kUdf));
 }
 
 // Roots with as many folders and files: the UDF tree when its files hold
 // more bytes (a placeholder README against the disc's one big file).
 TEST(DiscTree, UdfWhenItsRootHoldsMoreBytes) {
   if (std::system("genisoimage -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "genisoimage is missing";
-  std::string dir = testing::TempDir() + "iso_tree_test_bytes";
-  std::string iso = dir + ".iso";
-  ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && head -c 5000 /dev/zero > '" + dir +
-                         "/f' && genisoimage -quiet -udf -o '" + iso + "' '" + dir + "'")
-                            .c_str()),
-            0);
-  std::ifstream in(iso, std::ios::binary);
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-  auto tree_kind = [&] {
-    pdiset::MemoryImage source(bytes.data(), static_cast<int64_t>(bytes.size()));
-    std::unique_ptr<pdiset::DiscTree> tree;
-    EXPECT_FALSE(pdiset::open_disc_tree(source, &tree));
-    return tree ? int(tree->kind()) : -1;
-  };
-  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kIso9660));
+  std::vector<unsigned char> bytes = master_udf_bridge("iso_tree_test_bytes", "head -c 5000 /dev/zero > f");
+  ASSERT_GT(bytes.size(), size_t{17 * kSector});
+  EXPECT_EQ(tree_kind(bytes), int(pdiset::TreeKind::kIso9660));
   // The ISO 9660 record of "F.;1" (identifier at byte 33 of its record,
   // its length before it) made to say 10 bytes, inside the root's extent
   // as the primary descriptor records it.
@@ -324,9 +321,7 @@ TEST(DiscTree, UdfWhenItsRootHoldsMoreBytes) {
   auto found = std::search(bytes.begin() + root_at, bytes.begin() + root_at + kSector, id.begin(), id.end());
   ASSERT_NE(found, bytes.begin() + root_at + kSector);
   pdi_maker::put_both32(&*(found - 32 + 10), 10);
-  EXPECT_EQ(tree_kind(), int(pdiset::TreeKind::kUdf));
-  std::remove(iso.c_str());
-  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+  EXPECT_EQ(tree_kind(bytes), int(pdiset::TreeKind::kUdf));
 }
 
 }  // namespace
